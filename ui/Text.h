@@ -1,0 +1,52 @@
+#pragma once
+
+#include <stdarg.h>
+#include <windows.h>
+
+// A growable NUL-terminated ANSI text. Every failure leaves an empty text of 260 bytes and a result
+// of 0, so callers can go on with whatever text is left.
+class C_Text
+{
+public:
+    enum
+    {
+        kDefaultCapacity = 260,
+        kFormatLimit = 3 * 1024 * 1024
+    };
+
+    C_Text();
+    explicit C_Text(int capacity);
+    ~C_Text();
+
+    int Reserve(int capacity);
+    int Reset(int capacity);
+    int Assign(const char* text);
+    int Assign(const char* text, int count);
+    int AssignWide(const wchar_t* text);
+    int AssignWide(const wchar_t* text, int count);
+    int Append(const char* text);
+    int AppendChar(char c);
+    int Format(const char* format, ...);
+    int FormatV(const char* format, va_list args);
+    int Compare(const char* text) const;
+    char* TrimLeft();
+    char* Truncate(int position);
+    // The writable buffer; with a destination the text is copied there first (the caller guarantees room).
+    char* GetString(char* destination = NULL);
+    const char* c_str() const { return m_text ? m_text : ""; }
+    int Length() const { return m_length > 0 ? m_length - 1 : 0; }
+    int Capacity() const { return m_capacity; }
+    // With a destination it must hold Length() + 1 UTF-16 units; without one the copy is owned here.
+    wchar_t* ToWide(wchar_t* destination = NULL);
+    // Recounts after the caller wrote into the buffer directly.
+    void SyncLength();
+
+private:
+    C_Text(const C_Text&) = delete;
+    C_Text& operator=(const C_Text&) = delete;
+
+    char* m_text;
+    int m_capacity;
+    int m_length; // bytes up to and including the terminator
+    wchar_t* m_wide;
+};
