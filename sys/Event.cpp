@@ -71,7 +71,8 @@ int C_Event::WaitPumping(DWORD milliseconds)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             // A window that keeps posting to itself would hold the drain forever.
-            if (milliseconds != INFINITE && !RemainingWaitTime(start, GetTickCount(), milliseconds, &remaining))
+            if (milliseconds != INFINITE &&
+                !RemainingWaitTime(start, GetTickCount(), milliseconds, &remaining))
                 return 0;
         }
         DWORD r = MsgWaitForMultipleObjects(1, &m_handle, FALSE, remaining, kWakeMask);

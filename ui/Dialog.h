@@ -73,7 +73,7 @@ public:
 
 private:
     INT_PTR Make(HINSTANCE instance, WORD templateId, DWORD flags, HWND parent);
-    INT_PTR Initialize(HWND window, LPARAM lparam);
+    static INT_PTR Initialize(HWND window, LPARAM lparam);
 
     DWORD m_flags;
     C_Library m_commonControls;

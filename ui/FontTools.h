@@ -1,6 +1,9 @@
 #pragma once
 
 #include <windows.h>
+// The method ChooseFont meets the ChooseFont macro of commdlg.h: include it here so that every user
+// sees the same name.
+#include <commdlg.h>
 
 // Font helpers: the family check used by the template font fix-up and the link control, and the
 // system font dialog used for the display font.

@@ -32,8 +32,9 @@ int C_RegKey::ReadString(const char* name, char* buffer, DWORD capacity)
     if (!scratch)
         return 0;
     DWORD size = capacity;
-    int ok = RegQueryValueExA(m_key, name, NULL, NULL, reinterpret_cast<BYTE*>(scratch), &size) == ERROR_SUCCESS &&
-             size <= capacity;
+    int ok =
+        RegQueryValueExA(m_key, name, NULL, NULL, reinterpret_cast<BYTE*>(scratch), &size) == ERROR_SUCCESS &&
+        size <= capacity;
     if (ok && size != 0)
     {
         memcpy(buffer, scratch, size);
@@ -57,8 +58,8 @@ int C_RegKey::WriteDword(const char* name, DWORD value)
 
 int C_RegKey::WriteString(const char* name, const char* text)
 {
-    return RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), (DWORD)strlen(text) + 1) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          (DWORD)strlen(text) + 1) == ERROR_SUCCESS;
 }
 
 int C_RegKey::CloseKey()

@@ -99,7 +99,8 @@ int C_Text::AssignWide(const wchar_t* text, int count)
         Reset(kDefaultCapacity);
         return 0;
     }
-    int written = count > 0 ? WideCharToMultiByte(CP_ACP, 0, text, count, m_text, m_capacity - 1, NULL, NULL) : 0;
+    int written =
+        count > 0 ? WideCharToMultiByte(CP_ACP, 0, text, count, m_text, m_capacity - 1, NULL, NULL) : 0;
     if (written <= 0 || written > m_capacity - 1)
     {
         Reset(kDefaultCapacity);
