@@ -30,6 +30,21 @@ const void* FindLocalizedResource(HMODULE module, LPCSTR type, LPCSTR name, WORD
     return LockResource(loaded);
 }
 
+// Copies as much of `text` as fits `size` bytes, never splitting a double-byte character.
+static void CopyCut(char* buffer, const char* text, int size)
+{
+    int length = 0;
+    while (text[length])
+    {
+        int step = IsDBCSLeadByte((BYTE)text[length]) && text[length + 1] ? 2 : 1;
+        if (length + step > size - 1)
+            break;
+        length += step;
+    }
+    memcpy(buffer, text, length);
+    buffer[length] = 0;
+}
+
 const char* C_StringTable::LoadLocalizedString(UINT id, char* buffer, WORD language, int size)
 {
     if (!buffer)
@@ -56,10 +71,12 @@ const char* C_StringTable::LoadLocalizedString(UINT id, char* buffer, WORD langu
             break; // a block cut short: nothing trustworthy follows
         if (position == index && count != 0)
         {
-            int room = size - 1 < kTextLength ? size - 1 : kTextLength;
-            int written =
-                room > 0 ? WideCharToMultiByte(CP_ACP, 0, entry, count, buffer, room, NULL, NULL) : 0;
-            buffer[written] = 0;
+            // A text longer than 600 bytes converts to nothing; a smaller buffer of the caller's
+            // receives as much of the text as fits.
+            char text[kBufferSize];
+            int written = WideCharToMultiByte(CP_ACP, 0, entry, count, text, kTextLength, NULL, NULL);
+            text[written] = 0;
+            CopyCut(buffer, text, size);
             return buffer;
         }
         entry += count;
