@@ -36,8 +36,8 @@ TEST(StringTable, EveryStringInEnglishAndGerman)
 {
     for (const StringRow& row : kStringTable)
     {
-        EXPECT_EQ(row.english, Localized(row.id, 1033)) << "string " << row.id;
-        EXPECT_EQ(row.german, Localized(row.id, 1031)) << "string " << row.id;
+        EXPECT_EQ(Cp1252Of(row.english), Localized(row.id, 1033)) << "string " << row.id;
+        EXPECT_EQ(Cp1252Of(row.german), Localized(row.id, 1031)) << "string " << row.id;
     }
 }
 
