@@ -94,7 +94,9 @@ struct ThreadBasicInformation
     LONG basePriority;
 };
 
-// Offset of the client id's thread part in a thread information block (TEB) of a 32-bit process.
+// Offsets in the thread information block (TEB) of a 32-bit process: NT_TIB.ArbitraryUserPointer,
+// and the thread part of the client id.
+const ULONG_PTR kBlockUserPointer = 0x14;
 const ULONG_PTR kBlockThreadId = 0x24;
 
 int ReadPointer(const char* address, const void** value)
@@ -140,7 +142,7 @@ void ReadThreadName(HANDLE thread, DWORD threadId, const CONTEXT& context,
     name[0] = 0;
     const char* block = FindThreadBlock(thread, threadId, context, queryThread);
     const void* pointer = NULL;
-    if (block && ReadPointer(block + 0x14, &pointer) && pointer)
+    if (block && ReadPointer(block + kBlockUserPointer, &pointer) && pointer)
         ReadTextSafely(pointer, name, size);
 }
 

@@ -111,14 +111,6 @@ TEST(SymbolPath, FolderCutNeverTakesATrailByteForABackslash)
     EXPECT_EQ(NULL, FindLastChar("ab\x83", '\\', 932)) << "a lead byte at the end";
 }
 
-TEST(ExecutablePath, IsThisProgram)
-{
-    char path[MAX_PATH];
-    ASSERT_EQ(1, GetExecutablePath(path));
-    std::string text = path;
-    EXPECT_EQ(ThisFolder() + "crash_tests.exe", text);
-}
-
 TEST(LoadDebugHelp, LoadsTheLibraryAndTheSymbolEngineAndUnloads)
 {
     C_DebugHelp debugHelp;

@@ -69,22 +69,6 @@ TEST(CollectDumpRecord, ModulesAreCopiedInArrivalOrder)
     EXPECT_EQ(records.modules.Last(), record);
 }
 
-TEST(CollectDumpRecord, OtherCallbacksCollectNothing)
-{
-    C_DumpRecords records(NULL);
-    MINIDUMP_CALLBACK_INPUT input;
-    memset(&input, 0, sizeof(input));
-    MINIDUMP_CALLBACK_OUTPUT output;
-    for (ULONG type :
-         {(ULONG)IncludeThreadCallback, (ULONG)IncludeModuleCallback, (ULONG)MemoryCallback, 99ul})
-    {
-        input.CallbackType = type;
-        EXPECT_EQ(TRUE, CollectDumpRecord(&records, &input, &output));
-    }
-    EXPECT_EQ(nullptr, records.modules.First());
-    EXPECT_EQ(nullptr, records.threads.First());
-}
-
 namespace
 {
 
@@ -217,20 +201,6 @@ TEST(CollectDumpRecord, ThreadNamePointerIntoNowhereGivesEmptyName)
     ASSERT_NE(nullptr, record);
     EXPECT_STREQ("", record->name);
     EXPECT_NE(0u, record->startAddress);
-}
-
-TEST(CollectDumpRecord, UnknownThreadStillGetsItsRecord)
-{
-    C_DumpRecords records(RealQueryThread());
-    MINIDUMP_CALLBACK_INPUT input;
-    memset(&input, 0, sizeof(input));
-    input.CallbackType = ThreadCallback;
-    input.Thread.ThreadId = 0xFFFFFFF0; // no such thread
-    C_ThreadRecord* record = CollectThread(records, input);
-    ASSERT_NE(nullptr, record);
-    EXPECT_EQ(0xFFFFFFF0u, record->threadId);
-    EXPECT_STREQ("", record->name);
-    EXPECT_EQ(0u, record->startAddress);
 }
 
 TEST(ReadTextSafely, StopsAtUnreadableMemory)

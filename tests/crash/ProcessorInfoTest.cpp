@@ -43,22 +43,3 @@ TEST(ProcessorInfo, AnswersForEachProcessorKeyAndThenStops)
     EXPECT_STREQ("kept", name.c_str());
     EXPECT_EQ(1234u, mhz);
 }
-
-TEST(ProcessorInfo, ReplacesTheTextsOfTheProcessorBefore)
-{
-    C_ProcessorInfo processors;
-    C_Text name, vendor, identifier;
-    DWORD mhz = 0;
-    ASSERT_EQ(1, processors.GetProcessor(0, name, vendor, identifier, mhz));
-    std::string first = name.c_str();
-
-    // Texts that a value overwrites lose their old contents, also a longer one.
-    C_Text longName;
-    longName.Assign(std::string(300, 'x').c_str());
-    C_Text otherVendor, otherIdentifier;
-    DWORD otherMhz = 7;
-    ASSERT_EQ(1, processors.GetProcessor(0, longName, otherVendor, otherIdentifier, otherMhz));
-    EXPECT_EQ(first, longName.c_str());
-    EXPECT_STREQ(vendor.c_str(), otherVendor.c_str());
-    EXPECT_EQ(mhz, otherMhz);
-}
