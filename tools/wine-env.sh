@@ -9,17 +9,21 @@ karpolin_wine_start() { # $1: the prefix folder
     KARPOLIN_XVFB_PID=
     KARPOLIN_WINESERVER=
 
-    if [ ! -f "$WINEPREFIX/.karpolin-ready" ]; then
-        rm -rf "$WINEPREFIX"
-        mkdir -p "$(dirname "$WINEPREFIX")"
-        wineboot -i >/dev/null 2>&1
-        # No crash dialog that waits for a person; no 2 s wait whenever a window is hidden; the host's
-        # own serial port kept out of COM1 to COM8.
-        cat >"$WINEPREFIX/karpolin.reg" <<'REG'
+    # No crash dialog that waits for a person, and an unhandled exception hands the process to the
+    # debugger at once (never the "Do you wish to debug it?" box) in its non-interactive mode, which
+    # prints a backtrace and ends the process; no 2 s wait whenever a window is hidden; the host's own
+    # serial port kept out of COM1 to COM8.
+    local settings sum
+    settings=$(
+        cat <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="winedbg --auto %ld %ld"
+"Auto"="1"
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
@@ -27,9 +31,21 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\Software\Wine\Ports]
 "COM20"="/dev/ttyS0"
 REG
+    )
+    sum=$(printf '%s\n' "$settings" | md5sum | cut -d' ' -f1)
+
+    if [ ! -f "$WINEPREFIX/.karpolin-ready" ]; then
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i >/dev/null 2>&1
+    fi
+    # The marker holds the checksum of the settings the prefix was given: a prefix made before they
+    # changed gets them again.
+    if [ "$(cat "$WINEPREFIX/.karpolin-ready" 2>/dev/null)" != "$sum" ]; then
+        printf '%s\n' "$settings" >"$WINEPREFIX/karpolin.reg"
         wine regedit /S "$WINEPREFIX/karpolin.reg" >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.karpolin-ready"
+        echo "$sum" >"$WINEPREFIX/.karpolin-ready"
     fi
 
     if [ -n "${KARPOLIN_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include "crash/DebugHelp.h"
+
+// The program's one crash handler: its construction installs the unhandled-exception filter, which
+// writes "<executable without extension>_Debug.dmp" and "..._Debug.txt" for the first unhandled
+// exception of the process and then leaves the exception to the system's default handling.
+// Define the one instance as the first object of the program's entry file, so that it exists
+// before any other static object of the program.
+class C_CrashHandler
+{
+public:
+    C_CrashHandler();
+    // Releases the libraries; the filter stays installed and works without this object.
+    ~C_CrashHandler();
+
+    // The filter: reports the first unhandled exception; returns EXCEPTION_CONTINUE_SEARCH always.
+    static LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers);
+
+    int LoadDebugHelp();
+    void UnloadDebugHelp();
+    // Writes the minidump (on a thread of its own) and then the text report, on the calling thread.
+    void WriteCrashFiles(EXCEPTION_POINTERS* pointers);
+
+    // The debug help library that LoadDebugHelp loads instead of "dbghelp.dll"; test programs name
+    // a missing or outdated one here.
+    void SetDebugHelpName(const char* fileName) { m_debugHelpName = fileName; }
+
+private:
+    C_CrashHandler(const C_CrashHandler&) = delete;
+    C_CrashHandler& operator=(const C_CrashHandler&) = delete;
+
+    C_DebugHelp m_debugHelp;
+    const char* m_debugHelpName;
+};
+
+// 1 for the first caller only: the test and the set of `reported` are one atomic step, so that of
+// two threads whose exceptions arrive at the same instant exactly one reports.
+int ClaimFirstReport(volatile LONG* reported);
+
+// The crash files' base (MAX_PATH bytes): the executable's path without its extension, or
+// "MiniDump" when the path is unknown (null or empty). Only a dot of the file name itself counts.
+void GetCrashBaseName(const char* executablePath, char* base);
+
+// WriteCrashFiles with the given holder and library name.
+void WriteCrashFilesWith(C_DebugHelp& debugHelp, const char* debugHelpName, EXCEPTION_POINTERS* pointers);
