@@ -114,6 +114,10 @@ def unescape(text):
     return bytes(out)
 
 
+class Stopped(Exception):
+    """The test asked the simulator to end, or its deadline passed, in the middle of sending."""
+
+
 class Simulator:
     def __init__(self, port, run_dir, deadline):
         self.run_dir = run_dir
@@ -216,7 +220,12 @@ class Simulator:
             return time.time()
         start = time.time()
         done = 0
+        checked = start
         while done < len(data):
+            if time.time() - checked > 0.1:
+                checked = time.time()
+                if self.stop_requested() or checked > self.deadline:
+                    raise Stopped()
             per_byte = self.byte_time()
             now = time.time()
             # How many bytes the line has carried since `start`; at least the first one.
@@ -322,7 +331,11 @@ def main():
             reason = problem
             return 1
         sim.write_file('ready', 'ok ' + sim.pty_name + '\n')
-        outcome = sim.run(lines)
+        try:
+            outcome = sim.run(lines)
+        except Stopped:
+            outcome = 'stopped while sending'
+
         sim.log('scenario', '%.6f' % time.time(), outcome.replace(' ', '-'))
         reason = sim.linger()
         return 0

@@ -14,6 +14,12 @@
 #include "ui/Dialog.h"
 #include "ui/StringTable.h"
 
+// The text of protocol error `id` as the user reads it.
+inline std::string ProtocolErrorText(unsigned id)
+{
+    return "Protocol Error. [ID: " + std::to_string(id) + "]";
+}
+
 // A C_Window over a window the test made: the owner of the link's message boxes.
 class C_BorrowedWindow : public C_Window
 {
