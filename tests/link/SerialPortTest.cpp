@@ -6,6 +6,7 @@
 #include "link/CardTransactions.h"
 #include "link/SerialPort.h"
 #include "support/MessageBoxes.h"
+#include "support/StringTableData.h"
 
 namespace
 {
@@ -136,6 +137,17 @@ TEST(OpenPort, AMissingPortShowsMessage1)
     EXPECT_EQ("Can't open Serial Port.", seen.text);
     EXPECT_EQ((UINT)MB_ICONEXCLAMATION, seen.type);
     EXPECT_EQ(rig.window.Handle(), seen.owner);
+}
+
+TEST(OpenPort, MessageIsInTheSelectedLanguageNotTheUsers)
+{
+    C_MessageBoxAnswerer answerer("Karpolin", IDOK);
+    C_LinkRig rig("com7");
+    rig.download.owner.language = 1031;
+    C_SerialPort port(rig.download.owner, rig.portField, sizeof(rig.portField), 0);
+    EXPECT_EQ(0, port.Open());
+    ASSERT_EQ(1, answerer.WaitFor(1, 5000));
+    EXPECT_EQ(Cp1252Of(kStringTable[0].german), answerer.Seen()[0].text);
 }
 
 TEST(OpenPort, WineDoesNotEnforceTheExclusiveOpen)
