@@ -43,8 +43,10 @@ LOG FORMAT (times are Unix epoch seconds with microseconds):
 
 import argparse
 import errno
+import fcntl
 import os
 import select
+import signal
 import sys
 import termios
 import time
@@ -161,6 +163,13 @@ class Simulator:
         else:
             return 'link %s exists' % link
         self.master, self.slave = os.openpty()
+        # The pty becomes this process's controlling terminal. Otherwise the first process without
+        # one that opens it claims it: the wineserver, when the program opens the port. The hang-up
+        # at the end would then send the wineserver SIGHUP, which makes it dump all its objects.
+        try:
+            fcntl.ioctl(self.slave, termios.TIOCSCTTY, 0)
+        except OSError as e:
+            self.log('note', 'no-controlling-terminal', e.errno)
         # A serial line has no line discipline: raw bytes both ways. The starting settings are
         # deliberately not the program's, so that a missing SetCommState shows.
         tty.setraw(self.slave)
@@ -320,6 +329,13 @@ def main():
     options = parser.parse_args()
 
     os.makedirs(options.dir, exist_ok=True)
+    # A session of its own, so that the pty can become its controlling terminal; its hang-up then
+    # signals only this process, which ignores it.
+    signal.signal(signal.SIGHUP, signal.SIG_IGN)
+    if os.getpid() == os.getpgrp():
+        if os.fork() != 0:
+            os._exit(0)
+    os.setsid()
     sim = Simulator(options.port, options.dir, options.deadline)
     reason = 'error'
     try:
