@@ -126,24 +126,6 @@ TEST(DownloadFake, ReadFailureWhileSkippingNoiseGivesId4AndKeepsTheRecordsValid)
     EXPECT_EQ(kBlockTimeouts, run.port.reads[5].timeoutMode);
 }
 
-TEST(DownloadFake, ResynchronisedRecordIsReadAfterItsCarriageReturn)
-{
-    FakeDownload run;
-    run.port.Then("e");
-    run.port.Then(Header());
-    run.port.Then(Record(1, ','));
-    run.port.Then("x");
-    run.port.Then("\r");
-    run.port.Then(Record(2).substr(1));
-    run.port.Then("o");
-    ASSERT_TRUE(run.Run());
-    ASSERT_EQ(7u, run.port.reads.size());
-    EXPECT_EQ(47u, run.port.reads[5].count);
-    EXPECT_EQ(48u, run.port.reads[6].count);
-    EXPECT_EQ(std::vector<std::string>{Record(2)}, run.rig.Records());
-    EXPECT_EQ(1, run.rig.dataValid.load());
-}
-
 TEST(DownloadFake, HeaderReadFailureGivesId4WithNothingValid)
 {
     FakeDownload run;

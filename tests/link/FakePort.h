@@ -50,7 +50,7 @@ public:
     int writeResult;
     std::string written;
     std::vector<ReadCall> reads;
-    // Whether the port was still open when the display was refreshed; set by the test's refresh.
+    // "open" and "close" in order, and whatever a test adds between them.
     std::vector<std::string> events;
 
 private:

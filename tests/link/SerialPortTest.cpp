@@ -109,23 +109,6 @@ TEST(ReadTimeouts, TheTwoSetsReachThePortAndLeaveTheWriteTimeouts)
     EXPECT_EQ(4u, seen.WriteTotalTimeoutMultiplier);
 }
 
-TEST(ReadTimeouts, OneByteOfTheCommandSetGivesUpAfter300Milliseconds)
-{
-    C_InstrumentSimulator simulator;
-    ASSERT_TRUE(simulator.Start("com5", "idle.txt")) << simulator.Problem();
-    C_LinkRig rig("com5");
-    C_SerialPort port(rig.download.owner, rig.portField, sizeof(rig.portField), 0);
-    ASSERT_EQ(1, port.Open());
-    char byte;
-    DWORD got = 99;
-    DWORD start = GetTickCount();
-    EXPECT_EQ(1, port.Read(&byte, 1, &got)); // a time-out is no failure
-    DWORD took = ElapsedSince(start);
-    EXPECT_EQ(0u, got);
-    EXPECT_GE(took, 280u);
-    EXPECT_LT(took, 1500u);
-}
-
 TEST(OpenPort, AMissingPortShowsMessage1)
 {
     C_MessageBoxAnswerer answerer("Karpolin", IDOK);
