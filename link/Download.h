@@ -1,0 +1,72 @@
+#pragma once
+
+#include <stddef.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "data/Measurement.h"
+#include "link/LinkOwner.h"
+#include "link/ProgressCloser.h"
+#include "link/SerialPort.h"
+#include "sys/Thread.h"
+
+// How a download ended; the first three are the valid endings that set DataValid.
+enum DownloadEnding
+{
+    kEndMarker,         // the card's 'o'
+    kEndReadFailure,    // a read failed in the record loop or the scan (protocol error 4)
+    kEndCancelInScan,   // Cancel seen while skipping a malformed record
+    kEndCancelled,      // Cancel seen after the header, a record or a found carriage return
+    kEndIncomplete,     // no data, a partial record, or a single byte other than 'o'
+    kEndExchangeFailed, // command, echo or header failed (reported)
+    kEndNoMemory,       // no node for the next record
+    kEndNoPort,         // the port did not open (reported); the data were not touched
+    kEndNotRun
+};
+
+int IsValidEnding(DownloadEnding ending);
+
+// Everything one download works on. The main window owns all of it and leaves it alone while the
+// worker runs (its progress dialog is modal meanwhile).
+struct DownloadJob
+{
+    LinkOwner owner;
+    const char* portName; // the Port setting's field, exactly as stored
+    size_t portNameFieldSize;
+    DWORD baudOption;
+
+    MeasurementHeader* header;
+    RecordList* records;
+    // Written by one thread, read by the other, each as a whole word.
+    std::atomic<LONG>* dataValid;
+    std::atomic<LONG>* cancelRequested;
+
+    // Rebuilds the display from the data; runs on the worker before the port closes. May be null.
+    void (*refreshDisplay)(void* context);
+    void* context;
+    // Ends the progress dialog once the worker is done; may be null.
+    C_ProgressCloser* progress;
+
+    // Seams for tests: a fake line instead of the serial port, and the allocation of a node.
+    C_Port* port;
+    RecordNode* (*newNode)();
+
+    // Written by the worker before it asks the dialog to close.
+    DownloadEnding ending;
+};
+
+// A job with nothing filled in.
+void InitDownloadJob(DownloadJob& job);
+
+// The command's part before the progress dialog: clears CancelRequested and starts the worker on
+// `thread`. 0 when no worker could start (one still runs, or the thread failed): the caller must
+// not show the dialog then. A worker that still runs keeps its CancelRequested.
+int StartDownload(C_Thread& thread, DownloadJob& job);
+
+// The worker thread's routine; `data` is the DownloadJob. Ends by asking the progress dialog to
+// close, whatever happened. Returns 0.
+DWORD DownloadWorker(void* data, DWORD value);
+
+// The download itself on `port`, without the close request; the worker's body.
+DownloadEnding RunDownload(DownloadJob& job, C_Port& port);

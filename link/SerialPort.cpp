@@ -1,0 +1,145 @@
+#include "link/SerialPort.h"
+
+#include <string.h>
+
+#include "ui/Dialog.h"
+
+DWORD BaudRateForOption(DWORD baudOption)
+{
+    return baudOption == 1 ? CBR_1200 : CBR_9600;
+}
+
+void ApplyLineSettings(DCB& dcb, DWORD baudOption)
+{
+    dcb.BaudRate = BaudRateForOption(baudOption);
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+}
+
+void ApplyReadTimeouts(COMMTIMEOUTS& timeouts, int mode)
+{
+    if (mode == kBlockTimeouts)
+    {
+        timeouts.ReadIntervalTimeout = 6000;
+        timeouts.ReadTotalTimeoutMultiplier = 30000;
+        timeouts.ReadTotalTimeoutConstant = 5000;
+    }
+    else
+    {
+        timeouts.ReadIntervalTimeout = 300;
+        timeouts.ReadTotalTimeoutMultiplier = 300;
+        timeouts.ReadTotalTimeoutConstant = 0;
+    }
+}
+
+int CopyPortName(char* target, size_t targetSize, const char* field, size_t fieldSize)
+{
+    if (!target || targetSize == 0)
+        return 0;
+    target[0] = 0;
+    if (!field)
+        return 0;
+    size_t length = 0;
+    while (length < fieldSize && field[length])
+        ++length;
+    if (length == fieldSize || length >= targetSize)
+        return 0;
+    memcpy(target, field, length + 1);
+    return 1;
+}
+
+HANDLE OpenPort(const char* name, DWORD baudOption, const LinkOwner& owner)
+{
+    // No sharing: while another program holds the port, the card is not ours to talk to.
+    HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (port == INVALID_HANDLE_VALUE)
+    {
+        ShowLinkMessage(owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
+        return NULL;
+    }
+    DCB dcb;
+    memset(&dcb, 0, sizeof(dcb));
+    dcb.DCBlength = sizeof(dcb);
+    GetCommState(port, &dcb);
+    ApplyLineSettings(dcb, baudOption);
+    if (!SetCommState(port, &dcb))
+    {
+        ShowLinkMessage(owner, kStringCantSetCommState, MB_ICONEXCLAMATION);
+        CloseHandle(port);
+        return NULL;
+    }
+    SetPortTimeouts(port, kCommandTimeouts);
+    SetupComm(port, kPortQueueSize, kPortQueueSize);
+    return port;
+}
+
+int SetPortTimeouts(HANDLE port, int mode)
+{
+    COMMTIMEOUTS timeouts;
+    memset(&timeouts, 0, sizeof(timeouts));
+    GetCommTimeouts(port, &timeouts);
+    ApplyReadTimeouts(timeouts, mode);
+    return SetCommTimeouts(port, &timeouts) ? 1 : 0;
+}
+
+void ClosePort(HANDLE port)
+{
+    if (port)
+        CloseHandle(port);
+}
+
+C_SerialPort::C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption)
+    : m_owner(owner), m_baudOption(baudOption), m_handle(NULL)
+{
+    CopyPortName(m_name, sizeof(m_name), name, nameFieldSize);
+}
+
+C_SerialPort::~C_SerialPort()
+{
+    Close();
+}
+
+int C_SerialPort::Open()
+{
+    Close();
+    if (!m_name[0])
+    {
+        // A name that overran its field is no port of ours: the user hears what a missing one gives.
+        ShowLinkMessage(m_owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
+        return 0;
+    }
+    m_handle = OpenPort(m_name, m_baudOption, m_owner);
+    return m_handle != NULL;
+}
+
+void C_SerialPort::Close()
+{
+    ClosePort(m_handle);
+    m_handle = NULL;
+}
+
+int C_SerialPort::SetTimeouts(int mode)
+{
+    return SetPortTimeouts(m_handle, mode);
+}
+
+int C_SerialPort::Write(const void* bytes, DWORD count, DWORD* written)
+{
+    DWORD done = 0;
+    BOOL ok = WriteFile(m_handle, bytes, count, &done, NULL);
+    if (written)
+        *written = done;
+    return ok ? 1 : 0;
+}
+
+int C_SerialPort::Read(void* buffer, DWORD count, DWORD* received)
+{
+    DWORD done = 0;
+    BOOL ok = ReadFile(m_handle, buffer, count, &done, NULL);
+    if (received)
+        *received = done;
+    return ok ? 1 : 0;
+}

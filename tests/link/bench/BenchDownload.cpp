@@ -1,0 +1,72 @@
+// Downloads a card of 99 records from the instrument simulator at 9600 and at 1200 baud and
+// compares the wall time with what the line allows, and the worker's CPU time with the wall time.
+// Run by tools/bench-download.sh; not part of the tests.
+#include <stdio.h>
+#include <windows.h>
+
+#include "../InstrumentSimulator.h"
+#include "../LinkRig.h"
+
+namespace
+{
+
+double Seconds(const FILETIME& time)
+{
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    return (double)value.QuadPart / 1e7;
+}
+
+struct CpuProbe
+{
+    double seconds;
+};
+
+// Runs on the worker just before the port closes: everything the worker did is in it by then.
+void MeasureWorker(void* context)
+{
+    FILETIME created, exited, kernel, user;
+    if (GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        static_cast<CpuProbe*>(context)->seconds = Seconds(kernel) + Seconds(user);
+}
+
+int Bench(DWORD baudOption, int baud)
+{
+    C_InstrumentSimulator simulator;
+    if (!simulator.Start("com5", "card-99.txt", 150))
+    {
+        printf("simulator: %s\n", simulator.Problem().c_str());
+        return 0;
+    }
+    C_LinkRig rig("com5", baudOption);
+    CpuProbe cpu = {0};
+    rig.download.refreshDisplay = MeasureWorker;
+    rig.download.context = &cpu;
+
+    LARGE_INTEGER frequency, begin, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&begin);
+    const int ended = rig.Download(200000);
+    QueryPerformanceCounter(&end);
+    simulator.Stop();
+
+    const double wall = (double)(end.QuadPart - begin.QuadPart) / (double)frequency.QuadPart;
+    const double limit = (83.0 + 48.0 * 99.0 + 1.0) * 10.0 / baud + 6.0;
+    const size_t records = rig.Records().size();
+    const int ok = ended && rig.dataValid.load() == 1 && records == 99 && rig.download.ending == kEndMarker;
+    printf("%5d baud: %s, %u records, wall %.3f s, limit %.3f s, ratio %.4f (target <= 1.02), "
+           "worker CPU %.3f s = %.2f %% (target <= 2 %%)\n",
+           baud, ok ? "ok" : "FAILED", (unsigned)records, wall, limit, wall / limit, cpu.seconds,
+           100.0 * cpu.seconds / wall);
+    return ok;
+}
+
+} // namespace
+
+int main()
+{
+    int ok = Bench(0, 9600);
+    ok = Bench(1, 1200) && ok;
+    return ok ? 0 : 1;
+}
