@@ -1,0 +1,77 @@
+#include "ui/SubClassing.h"
+
+#include <stdio.h>
+
+void C_SubClassing::PropertyName(DWORD kind, char (&name)[kPropertyNameSize])
+{
+    _snprintf(name, sizeof(name) - 1, "_C_SubClassing_Property_%08X", (unsigned)kind);
+    name[sizeof(name) - 1] = 0;
+}
+
+WNDPROC C_SubClassing::ProcedureOf(DWORD kind)
+{
+    switch (kind)
+    {
+    case kImageControl:
+        return KindProcedure<kImageControl>;
+    case kListView:
+        return KindProcedure<kListView>;
+    case kLink:
+        return KindProcedure<kLink>;
+    default:
+        return NULL;
+    }
+}
+
+int C_SubClassing::Attach(HWND window, SubClassCallback callback, void* userData)
+{
+    WNDPROC procedure = ProcedureOf(m_kind);
+    if (!procedure || m_previous || !IsWindow(window))
+        return 0;
+    char name[kPropertyNameSize];
+    PropertyName(m_kind, name);
+    if (GetPropA(window, name))
+        return 0;
+    m_window = window;
+    m_callback = callback;
+    m_userData = userData;
+    m_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    if (!m_previous)
+        return 0;
+    SetPropA(window, name, this);
+    return 1;
+}
+
+int C_SubClassing::Detach()
+{
+    if (!m_previous)
+        return 0;
+    char name[kPropertyNameSize];
+    PropertyName(m_kind, name);
+    // A window destroyed while attached lost its properties; its handle may since name another
+    // window, which must not get this procedure.
+    if (GetPropA(m_window, name) == this)
+    {
+        SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+        RemovePropA(m_window, name);
+    }
+    m_previous = NULL;
+    return 1;
+}
+
+LRESULT C_SubClassing::Dispatch(DWORD kind, HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    char name[kPropertyNameSize];
+    PropertyName(kind, name);
+    C_SubClassing* record = static_cast<C_SubClassing*>(GetPropA(window, name));
+    if (!record)
+        return 0;
+    LRESULT result = 0;
+    if (record->m_callback &&
+        record->m_callback(window, message, wparam, lparam, &result, record->m_userData) == 1)
+        return result;
+    if (!record->m_previous)
+        return 0;
+    return CallWindowProcA(record->m_previous, window, message, wparam, lparam);
+}
