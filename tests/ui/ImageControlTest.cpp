@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Resource.h"
 #include "resources/TestResources.h"
 #include "support/Capture.h"
 #include "support/Input.h"
@@ -247,9 +248,9 @@ TEST_F(ImageFixture, ACursorIdSetsTheCursorFromTheModuleOrTheSystem)
     SendMessageA(picture, WM_SETCURSOR, reinterpret_cast<WPARAM>(picture), overClient);
     EXPECT_EQ(hand, GetCursor());
 
-    SetupUnscaled(IDB_TEST_PICTURE, IDC_TEST_CURSOR);
+    SetupUnscaled(IDB_TEST_PICTURE, IDC_LINK_CURSOR);
     SendMessageA(picture, WM_SETCURSOR, reinterpret_cast<WPARAM>(picture), overClient);
-    HCURSOR own = LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDC_TEST_CURSOR));
+    HCURSOR own = LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDC_LINK_CURSOR));
     ASSERT_TRUE(own != NULL);
     EXPECT_EQ(own, GetCursor());
 

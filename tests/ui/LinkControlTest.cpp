@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Resource.h"
 #include "resources/TestResources.h"
 #include "support/Capture.h"
 #include "support/Input.h"
@@ -76,7 +77,7 @@ struct LinkWithFakeShell : ::testing::Test
         C_LinkControl::InjectShellExecute(NULL);
         C_MouseLeaveTracker::InjectLibraryName(NULL);
     }
-    void Setup(int id, const char* text = kText, const char* target = kTarget, WORD cursor = IDC_TEST_CURSOR)
+    void Setup(int id, const char* text = kText, const char* target = kTarget, WORD cursor = IDC_LINK_CURSOR)
     {
         window = dialog.Item(id);
         ASSERT_TRUE(window != NULL);
@@ -433,7 +434,7 @@ TEST_F(LinkWithFakeShell, GetTextCopiesWholeCharactersWithinTheBufferAndSetTextR
 TEST_F(LinkWithFakeShell, TheCursorIsTheLinksWhileHoveringAndTheArrowOtherwise)
 {
     Setup(IDC_LINK_CENTRED);
-    HCURSOR own = LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDC_TEST_CURSOR));
+    HCURSOR own = LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDC_LINK_CURSOR));
     HCURSOR arrow = LoadCursorA(NULL, IDC_ARROW);
     ASSERT_TRUE(own != NULL);
     HoverText();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeSystemLibrary.h"
+#include "Resource.h"
 #include "resources/TestResources.h"
 #include "support/Capture.h"
 #include "support/Input.h"
@@ -162,8 +163,8 @@ TEST(C_ImageList, TakesTheIconSizeFromTheMetricsAndTheDepthFromTheScreen)
     EXPECT_EQ(20, width);
     EXPECT_EQ(12, height);
 
-    EXPECT_EQ(0, small.AddIcon(GetModuleHandleA(NULL), IDI_TEST_ICON));
-    EXPECT_EQ(1, small.AddIcon(GetModuleHandleA(NULL), IDI_TEST_ICON));
+    EXPECT_EQ(0, small.AddIcon(GetModuleHandleA(NULL), IDI_ROW));
+    EXPECT_EQ(1, small.AddIcon(GetModuleHandleA(NULL), IDI_ROW));
     EXPECT_EQ(-1, small.AddIcon(GetModuleHandleA(NULL), 9999)) << "no such icon";
     EXPECT_EQ(2, ImageList_GetImageCount(small.Handle()));
 
@@ -364,8 +365,8 @@ TEST_F(ListFixture, TheImageListsOutliveTheControlAndAreDestroyedOnceByTheWrappe
 {
     ASSERT_EQ(1, view.Attach(list, GetModuleHandleA(NULL)));
     EXPECT_TRUE(GetWindowLongA(list, GWL_STYLE) & LVS_SHAREIMAGELISTS);
-    ASSERT_EQ(0, view.SmallImages().AddIcon(GetModuleHandleA(NULL), IDI_TEST_ICON));
-    ASSERT_EQ(0, view.LargeImages().AddIcon(GetModuleHandleA(NULL), IDI_TEST_ICON));
+    ASSERT_EQ(0, view.SmallImages().AddIcon(GetModuleHandleA(NULL), IDI_ROW));
+    ASSERT_EQ(0, view.LargeImages().AddIcon(GetModuleHandleA(NULL), IDI_ROW));
     HBITMAP small = ImagesBitmap(view.SmallImages().Handle());
     HBITMAP large = ImagesBitmap(view.LargeImages().Handle());
     DestroyWindow(list);
