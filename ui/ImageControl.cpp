@@ -16,6 +16,11 @@ void C_ImageControl::Setup(HWND window, HINSTANCE module, DWORD options, WORD bi
                            int referenceHeight)
 {
     Release();
+    if (C_SubClassing::IsTakenOver(window, C_SubClassing::kImageControl))
+    {
+        m_window = NULL; // another image control has this window
+        return;
+    }
     m_module = module;
     m_state = options;
     m_callback = callback;

@@ -84,6 +84,12 @@ void C_LinkControl::DeleteFonts()
 void C_LinkControl::Setup(HWND window, const char* text, const char* target, WORD cursorId)
 {
     Release();
+    // A window that another link has taken over is left unchanged (its text, style and fonts).
+    if (C_SubClassing::IsTakenOver(window, C_SubClassing::kLink))
+    {
+        m_window = NULL;
+        return;
+    }
     m_window = window;
     m_state = kUseHoverColour;
     LONG style = GetWindowLongA(window, GWL_STYLE);

@@ -16,6 +16,9 @@ C_ListView::~C_ListView()
 int C_ListView::Attach(HWND list, HINSTANCE module)
 {
     Release();
+    // Another wrapper owns this list: its image lists and theme stay as they are.
+    if (C_SubClassing::IsTakenOver(list, C_SubClassing::kListView))
+        return 0;
     m_list = list;
     m_module = module;
     m_header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));

@@ -8,6 +8,13 @@ void C_SubClassing::PropertyName(DWORD kind, char (&name)[kPropertyNameSize])
     name[sizeof(name) - 1] = 0;
 }
 
+int C_SubClassing::IsTakenOver(HWND window, DWORD kind)
+{
+    char name[kPropertyNameSize];
+    PropertyName(kind, name);
+    return window && GetPropA(window, name) != NULL;
+}
+
 WNDPROC C_SubClassing::ProcedureOf(DWORD kind)
 {
     switch (kind)

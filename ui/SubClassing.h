@@ -38,6 +38,8 @@ public:
     int IsAttached() const { return m_previous != NULL; }
     HWND Window() const { return m_window; }
 
+    // 1 when a control of `kind` has taken the window over.
+    static int IsTakenOver(HWND window, DWORD kind);
     // "_C_SubClassing_Property_%08X" with the key.
     static void PropertyName(DWORD kind, char (&name)[kPropertyNameSize]);
 

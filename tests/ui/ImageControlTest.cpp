@@ -275,6 +275,22 @@ TEST_F(ImageFixture, ReleaseHandsTheWindowBackAndSetupAgainReplacesTheConfigurat
     EXPECT_EQ(1u, events.size());
 }
 
+TEST_F(ImageFixture, ASecondImageControlOnTheSameWindowLeavesTheFirstWorking)
+{
+    Open(IDD_TEST_CONTROLS);
+    SetupUnscaled();
+    {
+        C_ImageControl second;
+        second.Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, IDB_TEST_DIM, 0, Record,
+                     this, 10, 10);
+        EXPECT_TRUE(second.Handle() == NULL);
+    }
+    EXPECT_EQ(40, ClientSize().cx) << "not resized by the refused control";
+    SendMessageA(picture, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 3));
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(5, events[0].code);
+}
+
 namespace
 {
 // As the about box does: the first click closes the dialog that holds the picture.

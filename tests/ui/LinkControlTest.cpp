@@ -431,6 +431,24 @@ TEST_F(LinkWithFakeShell, GetTextCopiesWholeCharactersWithinTheBufferAndSetTextR
     EXPECT_STREQ("www.a.de", buffer);
 }
 
+TEST_F(LinkWithFakeShell, ASecondLinkOnTheSameWindowLeavesTheFirstUnchanged)
+{
+    Setup(IDC_LINK_LEFT);
+    LONG_PTR procedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    {
+        C_LinkControl second;
+        second.Setup(window, "other text", "https://other.example/", 0);
+        EXPECT_TRUE(second.Handle() == NULL);
+    }
+    EXPECT_EQ(procedure, GetWindowLongPtrA(window, GWLP_WNDPROC));
+    char text[32];
+    GetWindowTextA(window, text, sizeof(text));
+    EXPECT_STREQ(kText, text);
+    link->Activate(C_LinkControl::kEnterUp);
+    ASSERT_EQ(1u, g_shellCalls.size());
+    EXPECT_EQ(kTarget, g_shellCalls[0].file);
+}
+
 TEST_F(LinkWithFakeShell, TheCursorIsTheLinksWhileHoveringAndTheArrowOtherwise)
 {
     Setup(IDC_LINK_CENTRED);

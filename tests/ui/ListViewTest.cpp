@@ -196,8 +196,13 @@ TEST_F(ListFixture, AttachGivesImageListsHeaderAndSubclassAndClearsTheShading)
     EXPECT_EQ(-1, SelectedColumn());
     EXPECT_EQ(-1, view.SortColumn());
     EXPECT_TRUE(GetPropA(list, "_C_SubClassing_Property_6C697331") != NULL);
-    C_ListView second;
-    EXPECT_EQ(0, second.Attach(list, GetModuleHandleA(NULL))) << "one list view wrapper per window";
+    {
+        C_ListView second;
+        EXPECT_EQ(0, second.Attach(list, GetModuleHandleA(NULL))) << "one list view wrapper per window";
+    }
+    EXPECT_EQ(view.SmallImages().Handle(),
+              reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)))
+        << "the refused wrapper left the first one's image lists in place";
 }
 
 TEST_F(ListFixture, ASortStyleKeepsColumnZeroShaded)

@@ -80,6 +80,21 @@ TEST(C_SubClassing, PropertyNameCarriesTheKindsKeyInEightUpperCaseHexDigits)
     EXPECT_STREQ("_C_SubClassing_Property_0000000A", name);
 }
 
+TEST(C_SubClassing, AnUnknownKindTakesNothingOver)
+{
+    C_PlainWindow plain;
+    LONG_PTR original = GetWindowLongPtrA(plain.window, GWLP_WNDPROC);
+    Recorder recorder;
+    C_SubClassing unknown(0x78787878);
+    EXPECT_EQ(0, unknown.Attach(plain.window, Record, &recorder));
+    EXPECT_EQ(original, GetWindowLongPtrA(plain.window, GWLP_WNDPROC));
+    EXPECT_EQ(0, C_SubClassing::IsTakenOver(plain.window, 0x78787878));
+    C_SubClassing link(C_SubClassing::kLink);
+    ASSERT_EQ(1, link.Attach(plain.window, Record, &recorder));
+    EXPECT_EQ(1, C_SubClassing::IsTakenOver(plain.window, C_SubClassing::kLink));
+    EXPECT_EQ(0, C_SubClassing::IsTakenOver(plain.window, C_SubClassing::kListView));
+}
+
 TEST(C_SubClassing, HandledMessagesAnswerFromTheSlotAndNeverReachTheWindow)
 {
     C_PlainWindow plain;
