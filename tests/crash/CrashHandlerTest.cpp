@@ -20,18 +20,14 @@ TEST(CrashBaseName, OnlyADotOfTheFileNameCutsTheExtension)
 namespace
 {
 
-struct Race
-{
-    HANDLE start = CreateEventA(NULL, TRUE, FALSE, NULL);
-    volatile LONG reported = 0, winners = 0;
-};
+HANDLE s_start;
+volatile LONG s_reported, s_winners;
 
-DWORD WINAPI Racer(void* data)
+DWORD WINAPI Racer(void*)
 {
-    Race* race = static_cast<Race*>(data);
-    WaitForSingleObject(race->start, INFINITE);
-    if (ClaimFirstReport(&race->reported))
-        InterlockedIncrement(&race->winners);
+    WaitForSingleObject(s_start, INFINITE);
+    if (ClaimFirstReport(&s_reported))
+        InterlockedIncrement(&s_winners);
     return 0;
 }
 
@@ -41,17 +37,18 @@ TEST(ClaimFirstReport, ExactlyOneOfThreadsStartedAtOnceReports)
 {
     for (int round = 0; round < 20; round++)
     {
-        Race race;
+        s_start = CreateEventA(NULL, TRUE, FALSE, NULL);
+        s_reported = s_winners = 0;
         HANDLE threads[8];
         for (HANDLE& thread : threads)
-            thread = CreateThread(NULL, 0, Racer, &race, 0, NULL);
-        SetEvent(race.start);
+            thread = CreateThread(NULL, 0, Racer, NULL, 0, NULL);
+        SetEvent(s_start);
         WaitForMultipleObjects(8, threads, TRUE, 10000);
-        for (HANDLE thread : threads)
-            CloseHandle(thread);
-        CloseHandle(race.start);
-        ASSERT_EQ(1, race.winners) << "round " << round;
-        ASSERT_EQ(0, ClaimFirstReport(&race.reported)) << "and nobody after";
+        for (HANDLE handle : threads)
+            CloseHandle(handle);
+        CloseHandle(s_start);
+        ASSERT_EQ(1, s_winners) << "round " << round;
+        ASSERT_EQ(0, ClaimFirstReport(&s_reported)) << "nor anybody after";
     }
 }
 
@@ -75,10 +72,8 @@ TEST(WriteCrashFiles, QuitMessageDuringTheDumpWaitStillGetsWholeDumpAndLists)
     EXPECT_EQ(7u, message.wParam);
     EXPECT_EQ(NULL, debugHelp.Entries()) << "unloaded afterwards";
     ExpectValidMinidump(ReadWholeFile(base + ".dmp"), GetCurrentThreadId(), EXCEPTION_ACCESS_VIOLATION);
-    std::string report = ReadWholeFile(base + ".txt");
-    EXPECT_EQ(0u, report.find("Access Violation [0xC0000005] at ")) << report;
-    EXPECT_NE(std::string::npos, report.find(" Thread " + std::to_string(GetCurrentThreadId()) +
-                                             ".\r\nWrite to location 0x00000044.\r\n"));
+    const std::string report = ReadWholeFile(base + ".txt");
+    EXPECT_NE(std::string::npos, report.find(".\r\nWrite to location 0x00000044.\r\n")) << report;
     EXPECT_NE(std::string::npos, report.find("\r\n\r\nStack:\r\n"));
     EXPECT_NE(std::string::npos, report.find("\r\n\r\nModuleList:\r\n"));
     EXPECT_NE(std::string::npos, report.find("\r\n" + std::to_string(GetCurrentThreadId()) + " ")) << report;

@@ -31,24 +31,17 @@ class C_ReportPipe
 public:
     C_ReportPipe() { EXPECT_TRUE(CreatePipe(&m_in, &m_out, NULL, 1 << 16)); }
     C_ReportPipe(const C_ReportPipe&) = delete;
-    ~C_ReportPipe()
-    {
-        CloseHandle(m_in);
-        if (m_out)
-            CloseHandle(m_out);
-    }
+    ~C_ReportPipe() { CloseHandle(m_in), CloseHandle(m_out); }
     operator HANDLE() const { return m_out; }
-    // Everything written; the pipe takes nothing more afterwards.
+    // Everything written so far.
     std::string Text()
     {
-        CloseHandle(m_out);
-        m_out = NULL;
-        std::string text;
-        char chunk[4096];
-        DWORD read = 0;
-        while (ReadFile(m_in, chunk, sizeof(chunk), &read, NULL) && read > 0)
-            text.append(chunk, read);
-        return text;
+        DWORD size = 0, read = 0;
+        PeekNamedPipe(m_in, NULL, 0, NULL, &size, NULL);
+        std::string text(size, 0);
+        if (size)
+            ReadFile(m_in, &text[0], size, &read, NULL);
+        return text.substr(0, read);
     }
 
 private:

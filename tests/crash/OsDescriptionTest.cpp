@@ -10,9 +10,15 @@
 namespace
 {
 
+const std::string kProductType = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions|ProductType";
+const std::string kIdent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Media Center|Ident";
+const std::string kMiniNt = "SYSTEM\\CurrentControlSet\\Control\\MiniNT";
+const std::string kPeBuilder = "SYSTEM\\CurrentControlSet\\Control\\PE Builder";
+
 // One machine: its version record, and what the registry and the system metrics answer. `extras`
 // names the metrics that are non-zero (T tablet, M media center, S starter, 2 server R2, R remote
 // session) and the keys that exist (N MiniNT, P PE Builder).
+
 struct Machine
 {
     const char* name;
@@ -24,25 +30,16 @@ class C_FakeOsProbe : public C_OsProbe
 {
 public:
     explicit C_FakeOsProbe(const Machine& machine) : m(machine) {}
-    int KeyExists(const char* path) override
+    int KeyExists(const char* key) override
     {
-        std::string key(path);
-        return Has(key == "SYSTEM\\CurrentControlSet\\Control\\MiniNT"       ? 'N'
-                   : key == "SYSTEM\\CurrentControlSet\\Control\\PE Builder" ? 'P'
-                                                                             : 0);
+        return Has(key == kMiniNt ? 'N' : key == kPeBuilder ? 'P' : 0);
     }
     int ReadText(const char* path, const char* name, char* buffer, DWORD capacity) override
     {
+        const std::string key = std::string(path) + "|" + name;
+        const char* text = key == kProductType ? m.productType : key == kIdent ? m.ident : NULL;
         asked = true;
-        std::string key = std::string(path) + "|" + name;
-        const char* text =
-            key == "SYSTEM\\CurrentControlSet\\Control\\ProductOptions|ProductType"     ? m.productType
-            : key == "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Media Center|Ident" ? m.ident
-                                                                                        : NULL;
-        if (!text || strlen(text) >= capacity)
-            return 0;
-        strcpy(buffer, text);
-        return 1;
+        return text && strlen(text) < capacity && strcpy(buffer, text);
     }
     int GetMetric(int index) override
     {
@@ -76,13 +73,10 @@ TEST(GetOsName, FakeMachinesNamedWithTheirTagsWithinTheBuffer)
         {"Windows Vista [MiniNT] [MediaCenter Vista]", 2, 6, 0, "", "Terminal", "5.0", "N"},
         // Starter and server R2 show only in the number of an unknown system.
         {"unknown nt kernel 0x10C0001", 2, 6, 1, "", NULL, "4.1", "S2"},
-        {"Windows 2000", 2, 5, 0, "", NULL, "x.2", "S2"},
         {"Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex] "
          "[TerminalSession]",
          2, 5, 2, "", "LanmanNT", "4.0", "TRP"},
-        {"Windows 95 OSR2", 1, 4, 0, " B", NULL, NULL, ""},
-        {"Windows 3.1", 0, 3, 10, "", NULL, NULL, ""},
-        {"unknown 0x0", 3, 1, 0, "", NULL, NULL, ""}};
+        {"Windows 3.1", 0, 3, 10, "", NULL, NULL, ""}};
     for (const Machine& machine : kMachines)
     {
         OSVERSIONINFOA version = {sizeof(version), machine.major, machine.minor, 0, machine.platform, ""};
@@ -105,25 +99,7 @@ TEST(GetOsFlags, OnThisSystemTheClassAndOneProductType)
     EXPECT_NE(0u, flags & (OS_WORKSTATION | OS_SERVER | OS_ADVANCED_SERVER)) << "read from the registry";
 }
 
-namespace
+TEST(IsWow64, SystemWithoutIsWow64ProcessIsNotWow64)
 {
-
-BOOL WINAPI FakeWow64Yes(HANDLE, PBOOL wow64)
-{
-    return *wow64 = TRUE;
-}
-
-BOOL WINAPI FakeWow64Fails(HANDLE, PBOOL wow64)
-{
-    *wow64 = TRUE;
-    return FALSE;
-}
-
-} // namespace
-
-TEST(IsWow64, FakeEntryPointMustExistAndSucceed)
-{
-    EXPECT_EQ(1, IsWow64With(FakeWow64Yes, GetCurrentProcess()));
-    EXPECT_EQ(0, IsWow64With(NULL, GetCurrentProcess())) << "a system without IsWow64Process";
-    EXPECT_EQ(0, IsWow64With(FakeWow64Fails, GetCurrentProcess()));
+    EXPECT_EQ(0, IsWow64With(NULL, GetCurrentProcess()));
 }

@@ -39,10 +39,8 @@ TEST(ExceptionLines, ThreadDecimalOnNtHexOn9xLocationForAccessViolationsWithTwoP
     } kRows[] = {
         {0xC0000005, 2, 0, 0, 272, 1,
          "Access Violation [0xC0000005] at 0x004015B5 in Thread 272.\r\nRead from location 0x00000000.\r\n"},
-        {0xC0000005, 2, 1, 0xBAD, 5, 1,
+        {0xC0000005, 2, 8, 0xBAD, 5, 1,
          "Access Violation [0xC0000005] at 0x004015B5 in Thread 5.\r\nWrite to location 0x00000BAD.\r\n"},
-        {0xC0000005, 2, 8, 0, 5, 1,
-         "Access Violation [0xC0000005] at 0x004015B5 in Thread 5.\r\nWrite to location 0x00000000.\r\n"},
         {0xC0000005, 1, 0, 0, 5, 1, "Access Violation [0xC0000005] at 0x004015B5 in Thread 5.\r\n"},
         {0xE0000001, 2, 0, 0, 5, 1, "Exception [0xE0000001] at 0x004015B5 in Thread 5.\r\n"},
         {0xC0000094, 0, 0, 0, 0xFFF1234B, 0,
@@ -64,10 +62,9 @@ TEST(ExceptionLines, ThreadDecimalOnNtHexOn9xLocationForAccessViolationsWithTwoP
 TEST(RegisterLines, FollowAnEmptyLineInTheirOrder)
 {
     CONTEXT c = {};
-    c.Eax = 0x11111111, c.Ebx = 0x22222222, c.Ecx = 0x33333333, c.Edx = 0x44444444;
-    c.Esi = 0x55555555, c.Edi = 0x66666666, c.Eip = 0x004015B5, c.Esp = 0x0065FE4C, c.Ebp = 0x0065FE88;
-    c.EFlags = 0x10202, c.SegCs = 0x23, c.SegSs = 0x2B, c.SegDs = 0x2C, c.SegEs = 0x2D, c.SegFs = 0x6B;
-    c.SegGs = 0x63;
+    c.Eax = 0x11111111, c.Ebx = 0x22222222, c.Ecx = 0x33333333, c.Edx = 0x44444444, c.Esi = 0x55555555;
+    c.Edi = 0x66666666, c.Eip = 0x004015B5, c.Esp = 0x0065FE4C, c.Ebp = 0x0065FE88, c.EFlags = 0x10202;
+    c.SegCs = 0x23, c.SegSs = 0x2B, c.SegDs = 0x2C, c.SegEs = 0x2D, c.SegFs = 0x6B, c.SegGs = 0x63;
     C_ReportPipe report;
     WriteRegisterLines(report, c);
     EXPECT_EQ("\r\nEAX=0x11111111, CS=0x0023, EIP=0x004015B5, Flags=0x00010202\r\n"
@@ -115,23 +112,15 @@ TEST(ModuleRow, LinkTimeZeroOneHourEastVersionsInColumnsAndNullPath)
     record.imageSize = 385024;
     record.checkSum = 0x61888;
     record.imageBase = 0x7C800000;
-    record.path = const_cast<wchar_t*>(L"C:\\Tools\\Viewer.exe");
-    C_ReportPipe first;
-    WriteModuleRow(first, record);
-    EXPECT_EQ("  385024 0x00000000  1.01.1970  1:00:00 0x00061888 0x7C800000    0.0000.0000.00000    "
-              "0.0000.0000.00000 - C:\\Tools\\Viewer.exe\r\n",
-              first.Text());
-
     record.versionInfo.dwFileVersionMS = 0x00050001;
     record.versionInfo.dwFileVersionLS = 0x0A280884;
     record.versionInfo.dwProductVersionMS = 0x00060000;
     record.versionInfo.dwProductVersionLS = 0x17700001;
-    record.path = NULL;
-    C_ReportPipe second;
-    WriteModuleRow(second, record);
+    C_ReportPipe report;
+    WriteModuleRow(report, record);
     EXPECT_EQ("  385024 0x00000000  1.01.1970  1:00:00 0x00061888 0x7C800000    5.0001.2600.02180    "
               "6.0000.6000.00001 - (null)\r\n",
-              second.Text());
+              report.Text());
 }
 
 TEST(ThreadRow, NtInDecimal9xInHex)
@@ -150,7 +139,7 @@ TEST(ThreadRow, NtInDecimal9xInHex)
               report.Text());
 }
 
-TEST(ReportLine, LongLineIsCutToItsBufferKeepingItsLineEnd)
+TEST(ReportLine, LongLineIsCutToItsBufferKeepingItsLineEndAndWholeCharacters)
 {
     char line[kReportLineSize];
     const std::string text(600, 'a'), fits(kReportLineSize - 3, 'b');
@@ -160,16 +149,13 @@ TEST(ReportLine, LongLineIsCutToItsBufferKeepingItsLineEnd)
               std::string(line, FormatReportLine(line, CP_ACP, "\r\n%s Mhz", text.c_str())))
         << "a line without its own line end gets none";
     EXPECT_EQ(fits + "\r\n", std::string(line, FormatReportLine(line, CP_ACP, "%s\r\n", fits.c_str())));
-}
 
-TEST(ReportLine, DoubleByteCharacterIsNeverSplitNorItsTrailByteTakenForABackslash)
-{
+    // No cut splits a double-byte character, nor takes its trail byte for a backslash: 0x83 0x5C is one
+    // character in code page 932.
     ASSERT_TRUE(IsValidCodePage(932));
-    // 0x83 0x5C is one character in code page 932; its trail byte is a backslash.
-    const std::string text = std::string(kReportLineSize - 4, 'a') + "\x83\x5Czzzz";
-    char line[kReportLineSize];
+    const std::string doubleByte = std::string(kReportLineSize - 4, 'a') + "\x83\x5Czzzz";
     EXPECT_EQ(std::string(kReportLineSize - 4, 'a') + "\r\n",
-              std::string(line, FormatReportLine(line, 932, "%s\r\n", text.c_str())));
+              std::string(line, FormatReportLine(line, 932, "%s\r\n", doubleByte.c_str())));
 
     char symbol[8];
     CopyTextCut(symbol, sizeof(symbol), "abcdef\x83\x5C", 932);
