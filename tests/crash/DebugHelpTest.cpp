@@ -35,8 +35,6 @@ TEST(SymbolPath, FolderWithItsBackslashThenTheSetVariablesWithoutClosingSemicolo
 {
     const char* const exe = "D:\\Tools\\Viewer.exe";
     EXPECT_EQ("D:\\Tools\\;D:\\Symbols;D:\\WINDOWS", SymbolPath(exe, {"D:\\Symbols", NULL, "D:\\WINDOWS"}));
-    EXPECT_EQ("D:\\Tools\\;D:\\Symbols;E:\\More;D:\\WINDOWS",
-              SymbolPath(exe, {"D:\\Symbols", "E:\\More", "D:\\WINDOWS"}));
     EXPECT_EQ("D:\\Symbols;E:\\More;D:\\WINDOWS",
               SymbolPath(NULL, {"D:\\Symbols", "E:\\More", "D:\\WINDOWS"}));
     EXPECT_EQ("D:\\Tools\\", SymbolPath(exe, {NULL, NULL, NULL}));

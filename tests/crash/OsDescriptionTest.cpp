@@ -75,8 +75,7 @@ TEST(GetOsName, FakeMachinesNamedWithTheirTagsWithinTheBuffer)
         {"unknown nt kernel 0x10C0001", 2, 6, 1, "", NULL, "4.1", "S2"},
         {"Windows Server 2003 [Advanced Server] [PE Builder] [TabletPC] [MediaCenter 2005 Ex] "
          "[TerminalSession]",
-         2, 5, 2, "", "LanmanNT", "4.0", "TRP"},
-        {"Windows 3.1", 0, 3, 10, "", NULL, NULL, ""}};
+         2, 5, 2, "", "LanmanNT", "4.0", "TRP"}};
     for (const Machine& machine : kMachines)
     {
         OSVERSIONINFOA version = {sizeof(version), machine.major, machine.minor, 0, machine.platform, ""};

@@ -5,18 +5,12 @@
 
 TEST(ProcessorInfo, AnswersForEachProcessorKeyThenStopsLeavingTheValues)
 {
-    HKEY key;
-    DWORD count = 0;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor", 0,
-                            KEY_READ, &key));
-    RegQueryInfoKeyA(key, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
-    RegCloseKey(key);
-    ASSERT_GE(count, 1u);
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
     C_ProcessorInfo processors;
     C_Text name, vendor, identifier;
     DWORD mhz = 0;
-    for (DWORD index = 0; index < count; index++)
+    for (DWORD index = 0; index < system.dwNumberOfProcessors; index++)
     {
         name.Assign(""), vendor.Assign(""), identifier.Assign("");
         ASSERT_EQ(1, processors.GetProcessor(index, name, vendor, identifier, mhz)) << index;
@@ -24,6 +18,6 @@ TEST(ProcessorInfo, AnswersForEachProcessorKeyThenStopsLeavingTheValues)
         EXPECT_TRUE(name.Length() > 0 && vendor.Length() > 0 && identifier.Length() > 0) << index;
     }
     name.Assign("kept");
-    EXPECT_EQ(0, processors.GetProcessor(count, name, vendor, identifier, mhz));
+    EXPECT_EQ(0, processors.GetProcessor(system.dwNumberOfProcessors, name, vendor, identifier, mhz));
     EXPECT_STREQ("kept", name.c_str());
 }

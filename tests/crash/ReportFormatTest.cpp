@@ -1,6 +1,4 @@
 // The lines of the crash report, written into a pipe and compared byte for byte.
-#include <string.h>
-
 #include <sstream>
 #include <string>
 
@@ -108,14 +106,10 @@ TEST(ModuleRow, LinkTimeZeroOneHourEastVersionsInColumnsAndNullPath)
     TIME_ZONE_INFORMATION zone;
     GetTimeZoneInformation(&zone);
     ASSERT_EQ(-60, zone.Bias) << "the crash tests run with TZ=UTC-1 (tests/CMakeLists.txt)";
-    C_ModuleRecord record = {};
-    record.imageSize = 385024;
-    record.checkSum = 0x61888;
-    record.imageBase = 0x7C800000;
-    record.versionInfo.dwFileVersionMS = 0x00050001;
-    record.versionInfo.dwFileVersionLS = 0x0A280884;
-    record.versionInfo.dwProductVersionMS = 0x00060000;
-    record.versionInfo.dwProductVersionLS = 0x17700001;
+    // Linked at t = 0, file version 5.1.2600.2180, product version 6.0.6000.1, no path.
+    const C_ModuleRecord record = {
+        NULL,   NULL,    NULL, 0x7C800000,
+        385024, 0x61888, 0,    {0, 0, 0x00050001, 0x0A280884, 0x00060000, 0x17700001, 0, 0, 0, 0, 0, 0, 0}};
     C_ReportPipe report;
     WriteModuleRow(report, record);
     EXPECT_EQ("  385024 0x00000000  1.01.1970  1:00:00 0x00061888 0x7C800000    5.0001.2600.02180    "
@@ -125,12 +119,7 @@ TEST(ModuleRow, LinkTimeZeroOneHourEastVersionsInColumnsAndNullPath)
 
 TEST(ThreadRow, NtInDecimal9xInHex)
 {
-    C_ThreadRecord record = {};
-    record.threadId = 272;
-    record.stackBase = 0x0065F258;
-    record.stackEnd = 0x00660000;
-    record.startAddress = 0x004014B0;
-    strcpy(record.name, "worker");
+    const C_ThreadRecord record = {NULL, NULL, 272, 0x0065F258, 0x00660000, "worker", 0x004014B0};
     C_ReportPipe report;
     WriteThreadRow(report, record, "EntryPoint", 1);
     WriteThreadRow(report, record, "", 0);

@@ -1,9 +1,7 @@
 // Crashes on purpose for the end-to-end test: it gets its handler by static construction like the
-// real program, names its main thread and reads from address 0 on it, and once the crash files are
-// written a filter of its own raises a second exception on another thread. It tells what it did in
-// "output.log": the main thread, the crashing function and its lines, each filter call with its thread
-// and result, and the second thread. Argument: a debug help library to load instead of "dbghelp.dll" (a
-// missing one).
+// real program, names its main thread and reads from address 0 on it; after the crash files a filter
+// of its own raises a second exception on another thread. It logs what it did to "output.log".
+// Argument: a debug help library to load instead of "dbghelp.dll" (a missing one).
 #include <windows.h>
 #include <intrin.h>
 
@@ -14,12 +12,6 @@
 
 static C_CrashHandler s_crashHandler;
 
-#if defined(_MSC_VER)
-#define KARPOLIN_NOINLINE __declspec(noinline)
-#else
-#define KARPOLIN_NOINLINE __attribute__((noinline))
-#endif
-
 namespace
 {
 
@@ -29,7 +21,7 @@ int* volatile s_nowhere = NULL;
 int* volatile s_badAddress = reinterpret_cast<int*>(0xBAD);
 
 const int kFirstLine = __LINE__ + 1;
-KARPOLIN_NOINLINE int ReadFromAddressZero()
+int ReadFromAddressZero() // called through a volatile pointer: never inlined
 {
     return *s_nowhere;
 }
@@ -37,28 +29,25 @@ const int kLastLine = __LINE__ - 1;
 
 DWORD WINAPI WriteToBadAddress(void*)
 {
+    printf("second %lu\n", GetCurrentThreadId());
+    fflush(stdout);
     *s_badAddress = 1;
     return 0;
 }
 
 LONG WINAPI ChainFilter(EXCEPTION_POINTERS* pointers)
 {
-    LONG call = InterlockedIncrement(&s_calls);
-    LONG result = s_installed(pointers);
+    LONG call = InterlockedIncrement(&s_calls), result = s_installed(pointers);
     printf("filter %ld %lu %ld\n", call, GetCurrentThreadId(), result);
-    DWORD id = 0;
-    HANDLE second = call == 1 ? CreateThread(NULL, 0, WriteToBadAddress, NULL, 0, &id) : NULL;
-    if (second)
-        printf("second %lu\n", id);
     fflush(stdout);
     // The second exception ends the process through the system's default handling.
-    if (second)
-        WaitForSingleObject(second, 30000);
+    if (call == 1)
+        WaitForSingleObject(CreateThread(NULL, 0, WriteToBadAddress, NULL, 0, NULL), 30000);
     return result;
 }
 
-// This thread's information block, through its Self field at FS:0x18 (an offset the compiler cannot
-// see, so that it takes the read for no access to address 0x18).
+// This thread's information block, from its Self field at FS:0x18 (an offset hidden from the compiler,
+// which would take the read for an access to address 0x18).
 NT_TIB* OwnBlock()
 {
     static volatile DWORD self = 0x18;
@@ -71,9 +60,8 @@ int main(int argc, char** argv)
 {
     freopen("output.log", "w", stdout);
     // A name longer than the report keeps (99 characters), in the thread's information block.
-    static char name[150];
-    memset(name, 'x', sizeof(name) - 1);
-    memcpy(name, "crashing main thread ", 21);
+    static char name[150] = "crashing main thread ";
+    memset(name + 21, 'x', sizeof(name) - 22);
     OwnBlock()->ArbitraryUserPointer = name;
     s_installed = SetUnhandledExceptionFilter(ChainFilter);
     if (s_installed != &C_CrashHandler::OnUnhandledException)
