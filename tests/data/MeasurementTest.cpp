@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "data/Measurement.h"
@@ -10,201 +12,119 @@
 namespace
 {
 
-const int kSeparators[] = {4, 7, 16, 22, 32, 38, 43};
-
-PointRecord GoodRecord()
+PointRecord GoodRecord(int point = 1)
 {
     PointRecord record;
     memcpy(record.bytes, "\r 01;00;12:00:00;00012;020 00000;00000;0020;0000", 48);
+    record.bytes[2] = (char)('0' + point / 10);
+    record.bytes[3] = (char)('0' + point % 10);
     return record;
 }
 
-bool IsSeparator(int position)
-{
-    for (int s : kSeparators)
-        if (s == position)
-            return true;
-    return false;
-}
-
-RecordNode* NodeWithPoint(int point)
+RecordNode* Node(int point)
 {
     RecordNode* node = NewRecordNode();
-    node->record = GoodRecord();
-    node->record.bytes[2] = (char)('0' + point / 10);
-    node->record.bytes[3] = (char)('0' + point % 10);
+    node->record = GoodRecord(point);
     return node;
 }
 
-int PointOf(const RecordNode* node)
-{
-    return (node->record.bytes[2] - '0') * 10 + (node->record.bytes[3] - '0');
-}
-
+// The points in list order; checks on the way that the backward links mirror the forward ones.
 std::vector<int> Points(const RecordList& list)
 {
     std::vector<int> points;
-    for (RecordNode* node = list.First(); node; node = node->next)
-        points.push_back(PointOf(node));
-    return points;
-}
-
-// The backward links must mirror the forward ones.
-void ExpectLinked(const RecordList& list)
-{
     RecordNode* previous = NULL;
-    for (RecordNode* node = list.First(); node; node = node->next)
+    for (RecordNode* node = list.First(); node; previous = node, node = node->next)
     {
         EXPECT_EQ(previous, node->prev);
-        previous = node;
+        points.push_back((node->record.bytes[2] - '0') * 10 + node->record.bytes[3] - '0');
     }
     EXPECT_EQ(previous, list.Last());
+    return points;
 }
 
 } // namespace
 
 TEST(RecordRule, OnlyTheSevenSeparatorsAreTested)
 {
+    const int separators[] = {4, 7, 16, 22, 32, 38, 43};
     ASSERT_EQ(1, IsWellFormed(GoodRecord()));
     for (int position = 0; position < PointRecord::kSize; position++)
     {
-        PointRecord record = GoodRecord();
-        if (IsSeparator(position))
+        bool tested = std::find(std::begin(separators), std::end(separators), position) != std::end(separators);
+        for (int value : {0x00, 0x1A, 0x0D, (int)',', (int)'o'})
         {
-            record.bytes[position] = ',';
-            EXPECT_EQ(0, IsWellFormed(record)) << "separator " << position;
-            record.bytes[position] = 0;
-            EXPECT_EQ(0, IsWellFormed(record)) << "separator " << position;
-        }
-        else
-        {
-            for (int value : {0x00, 0x1A, 0x0D, 0xFF, (int)'x'})
-            {
-                record.bytes[position] = (char)value;
-                EXPECT_EQ(1, IsWellFormed(record)) << "byte " << position << " = " << value;
-            }
+            PointRecord record = GoodRecord();
+            record.bytes[position] = (char)value;
+            EXPECT_EQ(tested ? 0 : 1, IsWellFormed(record)) << "byte " << position << " = " << value;
         }
     }
-}
-
-TEST(RecordRule, ByteZeroAndByte26AreNotExamined)
-{
-    PointRecord record = GoodRecord();
-    record.bytes[0] = 'o';
-    record.bytes[26] = ';';
-    EXPECT_EQ(1, IsWellFormed(record));
-    record.bytes[26] = ',';
-    EXPECT_EQ(1, IsWellFormed(record));
 }
 
 TEST(RecordRule, OnlyTwoDashesMakeAnEmptySlot)
 {
     PointRecord record = GoodRecord();
-    memcpy(record.bytes + 2, "--", 2);
-    EXPECT_EQ(1, IsEmptySlot(record));
-    EXPECT_EQ(1, IsWellFormed(record)) << "an empty slot is still kept";
-    memcpy(record.bytes + 2, "-5", 2);
-    EXPECT_EQ(0, IsEmptySlot(record));
-    memcpy(record.bytes + 2, "5-", 2);
-    EXPECT_EQ(0, IsEmptySlot(record));
-    memcpy(record.bytes + 2, "01", 2);
-    EXPECT_EQ(0, IsEmptySlot(record));
+    const struct
+    {
+        const char* point;
+        int empty;
+    } cases[] = {{"--", 1}, {"-5", 0}, {"5-", 0}, {"01", 0}};
+    for (const auto& c : cases)
+    {
+        memcpy(record.bytes + 2, c.point, 2);
+        EXPECT_EQ(c.empty, IsEmptySlot(record)) << c.point;
+        EXPECT_EQ(1, IsWellFormed(record)) << "an empty slot is still kept";
+    }
 }
 
-TEST(RecordList, KeepsArrivalOrder)
-{
-    RecordList list;
-    list.Init();
-    EXPECT_EQ(NULL, list.First());
-    for (int point = 1; point <= 5; point++)
-        list.Append(NodeWithPoint(point));
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), Points(list));
-    ExpectLinked(list);
-    EXPECT_EQ(NULL, list.Last()->next);
-    ClearRecords(list);
-}
-
-TEST(RecordList, RemoveUnlinksAtEitherEndAndInTheMiddle)
+TEST(RecordList, KeepsArrivalOrderAndUnlinksAnywhere)
 {
     RecordList list;
     list.Init();
     RecordNode* nodes[5];
     for (int i = 0; i < 5; i++)
-        list.Append(nodes[i] = NodeWithPoint(i + 1));
+        list.Append(nodes[i] = Node(i + 1));
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), Points(list));
 
     EXPECT_EQ(1, list.Remove(nodes[2]));
-    EXPECT_EQ((std::vector<int>{1, 2, 4, 5}), Points(list));
     EXPECT_EQ(1, list.Remove(nodes[0]));
     EXPECT_EQ(1, list.Remove(nodes[4]));
     EXPECT_EQ((std::vector<int>{2, 4}), Points(list));
-    ExpectLinked(list);
     EXPECT_EQ(0, list.Remove(nodes[2])) << "already removed";
-    for (int i : {0, 2, 4})
-        DeleteRecordNode(nodes[i]);
-    ClearRecords(list);
-    EXPECT_EQ(NULL, list.First());
-    EXPECT_EQ(NULL, list.Last());
-}
 
-TEST(RecordList, RemovingAForeignNodeChangesNothing)
-{
-    RecordList list, other;
-    list.Init();
+    // Nodes of another list, or of none, are not found and change nothing.
+    RecordList other;
     other.Init();
-    list.Append(NodeWithPoint(1));
-    list.Append(NodeWithPoint(2));
-    RecordNode* foreign = NodeWithPoint(9);
-    other.Append(foreign);
-    RecordNode* loose = NodeWithPoint(8);
+    other.Append(nodes[0]);
+    EXPECT_EQ(0, list.Remove(nodes[0]));
+    EXPECT_EQ(0, list.Remove(nodes[4]));
+    EXPECT_EQ((std::vector<int>{2, 4}), Points(list));
+    EXPECT_EQ((std::vector<int>{1}), Points(other));
 
-    EXPECT_EQ(0, list.Remove(foreign));
-    EXPECT_EQ(0, list.Remove(loose));
-    EXPECT_EQ((std::vector<int>{1, 2}), Points(list));
-    ExpectLinked(list);
-    EXPECT_EQ((std::vector<int>{9}), Points(other));
-
-    DeleteRecordNode(loose);
-    ClearRecords(list);
+    DeleteRecordNode(nodes[2]);
+    DeleteRecordNode(nodes[4]);
     ClearRecords(other);
-}
-
-TEST(RecordList, ClearingAnEmptyListDoesNothingAndTheListIsReusable)
-{
-    RecordList list;
-    list.Init();
-    ClearRecords(list);
-    EXPECT_EQ(NULL, list.First());
-    list.Append(NodeWithPoint(3));
     ClearRecords(list);
     EXPECT_EQ(NULL, list.First());
     EXPECT_EQ(NULL, list.Last());
-    list.Init();
-    list.Append(NodeWithPoint(4));
-    EXPECT_EQ((std::vector<int>{4}), Points(list));
+    ClearRecords(list); // an empty list: nothing happens
+    list.Append(Node(7));
+    EXPECT_EQ((std::vector<int>{7}), Points(list));
     ClearRecords(list);
 }
 
 namespace
 {
 
-struct Appender
-{
-    RecordList* list;
-    HANDLE go;
-};
-
 const int kPerThread = 20000;
 
 DWORD AppendMany(void* data, DWORD tag)
 {
-    Appender* appender = static_cast<Appender*>(data);
-    WaitForSingleObject(appender->go, INFINITE);
+    RecordList* list = static_cast<RecordList*>(data);
     for (int i = 0; i < kPerThread; i++)
     {
-        RecordNode* node = NewRecordNode();
-        node->record = GoodRecord();
+        RecordNode* node = Node(1);
         node->record.bytes[1] = (char)tag;
-        appender->list->Append(node);
+        list->Append(node);
     }
     return 0;
 }
@@ -215,26 +135,18 @@ TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNode)
 {
     RecordList list;
     list.Init();
-    HANDLE go = CreateEventA(NULL, TRUE, FALSE, NULL);
-    Appender appender = {&list, go};
     C_Thread a, b;
-    ASSERT_EQ(1, a.Start(AppendMany, &appender, 'a'));
-    ASSERT_EQ(1, b.Start(AppendMany, &appender, 'b'));
-    SetEvent(go);
-    ASSERT_EQ(1, a.Wait(30000));
+    ASSERT_EQ(1, a.Start(AppendMany, &list, 'a'));
+    ASSERT_EQ(1, b.Start(AppendMany, &list, 'b'));
+    a.Wait(30000);
     b.Wait(30000);
+    ASSERT_EQ(0, a.IsRunning() | b.IsRunning());
 
     int counts[2] = {0, 0};
-    int total = 0;
     for (RecordNode* node = list.First(); node; node = node->next)
-    {
-        total++;
         counts[node->record.bytes[1] == 'b']++;
-    }
-    EXPECT_EQ(2 * kPerThread, total);
     EXPECT_EQ(kPerThread, counts[0]);
     EXPECT_EQ(kPerThread, counts[1]);
-    ExpectLinked(list);
+    EXPECT_EQ(2 * kPerThread, (int)Points(list).size());
     ClearRecords(list);
-    CloseHandle(go);
 }
