@@ -56,6 +56,7 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
     const char* const ports[] = {"com3", "com4", "com5", "com6", "com7", "com8"};
     const size_t count = sizeof(kCases) / sizeof(kCases[0]), batch = sizeof(ports) / sizeof(ports[0]);
     C_MessageBoxAnswerer answerer("Karpolin", IDOK);
+    size_t owned = 0; // boxes owned by a rig's window
     for (size_t first = 0; first < count; first += batch)
     {
         std::vector<std::unique_ptr<PtyRun>> runs;
@@ -110,6 +111,7 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
                 if (box.owner != rig.window.Handle())
                     continue;
                 texts += box.text;
+                ++owned;
                 EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.type);
                 EXPECT_NE(GetCurrentThreadId(), box.thread);
             }
@@ -126,4 +128,5 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
             EXPECT_LT(rig.refreshTime - from, row.maxSeconds);
         }
     }
+    EXPECT_EQ(answerer.Seen().size(), owned); // none without the main window as owner
 }
