@@ -1,41 +1,118 @@
 #include "LinkRig.h"
 
+#include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+// KARPOLIN_PYTHON, _SIMULATOR, _SCENARIOS and _SIM_RUNS, Linux paths, come from tests/CMakeLists.txt.
+
+namespace
+{
+
+// Z: maps the Linux root, and Windows takes '/' as a separator. "" when there is no such file.
+std::string ReadWhole(const std::string& linuxPath)
+{
+    std::ostringstream text;
+    text << std::ifstream("Z:" + linuxPath, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+std::string FromHex(const std::string& hex)
+{
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += (char)strtoul(hex.substr(i, 2).c_str(), NULL, 16);
+    return bytes;
+}
+
+} // namespace
+
+double UnixNow()
+{
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+int C_InstrumentSimulator::Start(const char* port, const char* scenario, int deadlineSeconds)
+{
+    // A run folder per test and port; the simulator makes it.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_dir = std::string(KARPOLIN_SIM_RUNS) + "/" + (test ? test->name() : "run") + "." + port;
+    for (const char* file : {"/ready", "/log", "/stop", "/done"})
+        DeleteFileA(("Z:" + m_dir + file).c_str());
+
+    char command[2048];
+    snprintf(command, sizeof(command), "%s %s --port %s --scenario %s/%s --dir %s --deadline %d",
+             KARPOLIN_PYTHON, KARPOLIN_SIMULATOR, port, KARPOLIN_SCENARIOS, scenario, m_dir.c_str(),
+             deadlineSeconds);
+    // The handle Wine gives for a Linux program cannot be waited for: the run folder carries everything.
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    m_running = CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::string ready;
+    for (int i = 0; m_running && i < 500 && (ready = ReadWhole(m_dir + "/ready")).empty(); ++i)
+        Sleep(20);
+    if (ready.compare(0, 3, "ok ") == 0)
+        return 1;
+    problem = ready.empty() ? "the simulator did not start or get ready" : ready;
+    Stop();
+    return 0;
+}
+
+void C_InstrumentSimulator::Stop()
+{
+    if (!m_running)
+        return;
+    m_running = 0;
+    std::ofstream("Z:" + m_dir + "/stop") << "stop\n";
+    for (int i = 0; i < 250 && ReadWhole(m_dir + "/done").empty(); ++i)
+        Sleep(20);
+    log = ReadWhole(m_dir + "/log");
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+    {
+        std::istringstream words(line);
+        std::string kind, hex;
+        double time = 0;
+        words >> kind >> time >> hex;
+        if (kind == "rx" && std::getline(words, line))
+            received.push_back(hex + line);
+        else if (kind == "record")
+            records.push_back(FromHex(hex));
+        else if (kind == "header")
+            header = FromHex(hex);
+        else if (kind == "marker")
+            markerTime = time;
+    }
+}
+
 C_LinkRig::C_LinkRig(const char* port, DWORD baudOption)
-    : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(0), cancelRequested(0), refreshes(0),
+    : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0), refreshes(0),
       refreshThread(0), dataValidAtRefresh(-1)
 {
-    memset(portField, 0, sizeof(portField));
-    size_t length = strlen(port);
-    memcpy(portField, port, length < sizeof(portField) ? length : sizeof(portField) - 1);
-    memset(header.bytes, 0, sizeof(header.bytes));
+    memcpy(portField, port, std::min(strlen(port), sizeof(portField)));
+    memset(header.bytes, 'H', sizeof(header.bytes));
     records.Init();
+    for (int i = 0; i < 2; ++i)
+    {
+        RecordNode* node = NewRecordNode();
+        memset(node->record.bytes, 'R', sizeof(node->record.bytes));
+        records.Append(node);
+    }
 
-    InitDownloadJob(download);
-    download.owner.window = &owner;
-    download.owner.strings = &strings;
-    download.owner.language = 1033;
-    download.portName = portField;
-    download.portNameFieldSize = sizeof(portField);
-    download.baudOption = baudOption;
-    download.header = &header;
-    download.records = &records;
-    download.dataValid = &dataValid;
-    download.cancelRequested = &cancelRequested;
-    download.refreshDisplay = Refresh;
-    download.context = this;
-    download.progress = &progress;
-
-    InitEraseJob(erase);
-    erase.owner = download.owner;
-    erase.portName = portField;
-    erase.portNameFieldSize = sizeof(portField);
-    erase.baudOption = baudOption;
-    erase.records = &records;
-    erase.dataValid = &dataValid;
-    erase.refreshDisplay = Refresh;
-    erase.context = this;
+    const LinkOwner link = {&owner, &strings, 1033};
+    download = DownloadJob{link,       portField,        sizeof(portField), baudOption, &header,   &records,
+                           &dataValid, &cancelRequested, Refresh,           this,       &progress, NULL,
+                           NULL,       kEndNotRun};
+    erase =
+        EraseJob{link, portField, sizeof(portField), baudOption, &records, &dataValid, Refresh, this, NULL};
 }
 
 C_LinkRig::~C_LinkRig()
@@ -47,48 +124,10 @@ C_LinkRig::~C_LinkRig()
 void C_LinkRig::Refresh(void* self)
 {
     C_LinkRig* rig = static_cast<C_LinkRig*>(self);
+    rig->refreshTime = UnixNow();
     rig->refreshThread = GetCurrentThreadId();
     rig->dataValidAtRefresh = rig->dataValid.load();
     ++rig->refreshes;
-}
-
-int C_LinkRig::StartOnly()
-{
-    return StartDownload(thread, download);
-}
-
-int C_LinkRig::Wait(DWORD milliseconds)
-{
-    if (!thread.IsRunning())
-        return 1;
-    thread.Wait(milliseconds);
-    return !thread.IsRunning();
-}
-
-int C_LinkRig::Download(DWORD milliseconds)
-{
-    if (!StartOnly())
-        return 0;
-    return Wait(milliseconds);
-}
-
-void C_LinkRig::FillOldData()
-{
-    memset(header.bytes, 'H', sizeof(header.bytes));
-    for (int i = 0; i < 2; ++i)
-    {
-        RecordNode* node = NewRecordNode();
-        memset(node->record.bytes, 'R', sizeof(node->record.bytes));
-        records.Append(node);
-    }
-    dataValid = 1;
-}
-
-int C_LinkRig::HasOldData() const
-{
-    std::vector<std::string> kept = Records();
-    return dataValid.load() == 1 && Header() == std::string(sizeof(header.bytes), 'H') && kept.size() == 2 &&
-           kept[0] == std::string(48, 'R') && kept[1] == std::string(48, 'R');
 }
 
 std::vector<std::string> C_LinkRig::Records() const

@@ -14,11 +14,31 @@
 #include "ui/Dialog.h"
 #include "ui/StringTable.h"
 
-// The text of protocol error `id` as the user reads it.
-inline std::string ProtocolErrorText(unsigned id)
+// tools/instrument-sim.py on a pty linked to a COM name, playing a file of tests/link/scenarios.
+// Wine starts it as a Linux process; a run folder that both reach carries its state and log.
+class C_InstrumentSimulator
 {
-    return "Protocol Error. [ID: " + std::to_string(id) + "]";
-}
+public:
+    ~C_InstrumentSimulator() { Stop(); }
+    // Waits until the COM name (com3 ... com8) exists; 0 with `problem` set when it does not. The
+    // simulator ends by itself after `deadlineSeconds`.
+    int Start(const char* port, const char* scenario, int deadlineSeconds = 40);
+    // Waits until the simulator has ended and removed its link; reads its log.
+    void Stop();
+
+    std::string problem, log;
+    std::vector<std::string> received; // per arrival, bytes in hex and the line: "65 9600 8 N 1"
+    std::vector<std::string> records;  // the well-formed records sent
+    std::string header;
+    double markerTime = 0; // when the end marker left, or 0
+
+private:
+    std::string m_dir;
+    int m_running = 0;
+};
+
+// Unix time in seconds, the simulator's clock.
+double UnixNow();
 
 // A C_Window over a window the test made: the owner of the link's message boxes.
 class C_BorrowedWindow : public C_Window
@@ -27,25 +47,19 @@ public:
     explicit C_BorrowedWindow(HWND window) { m_window = window; }
 };
 
-// What the main window gives the link: an owner window on this thread, the string table, the data,
-// the two flags, the progress closer and the download's thread, plus a display refresh that counts.
+// What the main window gives the link, with the valid data of an earlier download (header 'H', two
+// records 'R'), and a display refresh that notes when, where and with which DataValid it ran.
 class C_LinkRig
 {
 public:
-    // `port` is stored in a 12-byte field like the Port setting.
+    // `port` goes into a 12-byte field like the Port setting, terminated when shorter.
     explicit C_LinkRig(const char* port, DWORD baudOption = 0);
     ~C_LinkRig();
 
-    // Starts the download and waits for the worker, keeping this thread's messages flowing (the
-    // worker's message boxes are owned by a window of this thread). 1 when the worker ended in time.
-    int Download(DWORD milliseconds = 50000);
-    // Starts the download only; Wait ends it.
-    int StartOnly();
-    int Wait(DWORD milliseconds);
-
-    // Puts records and header bytes into the data as a previous download would have left them.
-    void FillOldData();
-    int HasOldData() const;
+    int Start() { return StartDownload(thread, download); }
+    // Dispatches this thread's messages meanwhile: the worker's boxes are owned here.
+    int Wait(DWORD milliseconds) { return thread.Wait(milliseconds) || !thread.IsRunning(); }
+    int Download(DWORD milliseconds) { return Start() && Wait(milliseconds); }
 
     std::vector<std::string> Records() const;
     std::string Header() const { return std::string(header.bytes, sizeof(header.bytes)); }
@@ -53,11 +67,10 @@ public:
     C_CountingWindow window;
     C_BorrowedWindow owner;
     C_StringTable strings;
-    char portField[12];
+    char portField[12] = {};
     MeasurementHeader header;
     RecordList records;
-    std::atomic<LONG> dataValid;
-    std::atomic<LONG> cancelRequested;
+    std::atomic<LONG> dataValid, cancelRequested;
     C_ProgressCloser progress;
     C_Thread thread;
     DownloadJob download;
@@ -66,6 +79,7 @@ public:
     std::atomic<int> refreshes;
     std::atomic<DWORD> refreshThread;
     std::atomic<LONG> dataValidAtRefresh;
+    double refreshTime = 0; // UnixNow()
 
 private:
     static void Refresh(void* self);

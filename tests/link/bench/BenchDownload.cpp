@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "../InstrumentSimulator.h"
 #include "../LinkRig.h"
 
 namespace
@@ -36,7 +35,7 @@ int Bench(DWORD baudOption, int baud)
     C_InstrumentSimulator simulator;
     if (!simulator.Start("com5", "card-99.txt", 150))
     {
-        printf("simulator: %s\n", simulator.Problem().c_str());
+        printf("simulator: %s\n", simulator.problem.c_str());
         return 0;
     }
     C_LinkRig rig("com5", baudOption);
