@@ -3,21 +3,6 @@
 #include "link/CardTransactions.h"
 #include "ui/Dialog.h"
 
-void InitEraseJob(EraseJob& job)
-{
-    job.owner.window = NULL;
-    job.owner.strings = NULL;
-    job.owner.language = 0;
-    job.portName = NULL;
-    job.portNameFieldSize = 0;
-    job.baudOption = 0;
-    job.records = NULL;
-    job.dataValid = NULL;
-    job.refreshDisplay = NULL;
-    job.context = NULL;
-    job.port = NULL;
-}
-
 static void SetWaitCursor(const EraseJob& job, int on)
 {
     if (job.owner.window)

@@ -13,21 +13,19 @@
 struct EraseJob
 {
     LinkOwner owner;
-    const char* portName; // the Port setting's field, exactly as stored
-    size_t portNameFieldSize;
-    DWORD baudOption;
+    const char* portName = nullptr; // the Port setting's field, exactly as stored
+    size_t portNameFieldSize = 0;
+    DWORD baudOption = 0;
 
-    RecordList* records;
-    std::atomic<LONG>* dataValid;
+    RecordList* records = nullptr;
+    std::atomic<LONG>* dataValid = nullptr;
     // Rebuilds the display after the data were emptied; may be null.
-    void (*refreshDisplay)(void* context);
-    void* context;
+    void (*refreshDisplay)(void* context) = nullptr;
+    void* context = nullptr;
 
     // Seam for tests: a fake line instead of the serial port.
-    C_Port* port;
+    C_Port* port = nullptr;
 };
-
-void InitEraseJob(EraseJob& job);
 
 // Asks the user, then has the card erase itself; on the card's 'o' empties the data, refreshes the
 // display and says so. Runs on the user-interface thread, which handles no messages while it waits

@@ -7,26 +7,6 @@ int IsValidEnding(DownloadEnding ending)
     return ending == kEndMarker || ending == kEndReadFailure || ending == kEndCancelInScan;
 }
 
-void InitDownloadJob(DownloadJob& job)
-{
-    job.owner.window = NULL;
-    job.owner.strings = NULL;
-    job.owner.language = 0;
-    job.portName = NULL;
-    job.portNameFieldSize = 0;
-    job.baudOption = 0;
-    job.header = NULL;
-    job.records = NULL;
-    job.dataValid = NULL;
-    job.cancelRequested = NULL;
-    job.refreshDisplay = NULL;
-    job.context = NULL;
-    job.progress = NULL;
-    job.port = NULL;
-    job.newNode = NULL;
-    job.ending = kEndNotRun;
-}
-
 int StartDownload(C_Thread& thread, DownloadJob& job)
 {
     if (thread.IsRunning())

@@ -32,32 +32,29 @@ int IsValidEnding(DownloadEnding ending);
 struct DownloadJob
 {
     LinkOwner owner;
-    const char* portName; // the Port setting's field, exactly as stored
-    size_t portNameFieldSize;
-    DWORD baudOption;
+    const char* portName = nullptr; // the Port setting's field, exactly as stored
+    size_t portNameFieldSize = 0;
+    DWORD baudOption = 0;
 
-    MeasurementHeader* header;
-    RecordList* records;
+    MeasurementHeader* header = nullptr;
+    RecordList* records = nullptr;
     // Written by one thread, read by the other, each as a whole word.
-    std::atomic<LONG>* dataValid;
-    std::atomic<LONG>* cancelRequested;
+    std::atomic<LONG>* dataValid = nullptr;
+    std::atomic<LONG>* cancelRequested = nullptr;
 
     // Rebuilds the display from the data; runs on the worker before the port closes. May be null.
-    void (*refreshDisplay)(void* context);
-    void* context;
+    void (*refreshDisplay)(void* context) = nullptr;
+    void* context = nullptr;
     // Ends the progress dialog once the worker is done; may be null.
-    C_ProgressCloser* progress;
+    C_ProgressCloser* progress = nullptr;
 
     // Seams for tests: a fake line instead of the serial port, and the allocation of a node.
-    C_Port* port;
-    RecordNode* (*newNode)();
+    C_Port* port = nullptr;
+    RecordNode* (*newNode)() = nullptr;
 
     // Written by the worker before it asks the dialog to close.
-    DownloadEnding ending;
+    DownloadEnding ending = kEndNotRun;
 };
-
-// A job with nothing filled in.
-void InitDownloadJob(DownloadJob& job);
 
 // The command's part before the progress dialog: clears CancelRequested and starts the worker on
 // `thread`. 0 when no worker could start (one still runs, or the thread failed): the caller must

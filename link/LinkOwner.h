@@ -9,9 +9,9 @@ class C_StringTable;
 // download's worker shows; the texts come from the program's string table in the selected language.
 struct LinkOwner
 {
-    C_Window* window;
-    C_StringTable* strings;
-    WORD language;
+    C_Window* window = nullptr;
+    C_StringTable* strings = nullptr;
+    WORD language = 0;
 };
 
 // String ids of the link's messages.
