@@ -15,11 +15,8 @@ public:
     HWND Open(WORD templateId)
     {
         HWND window = Create(GetModuleHandleA(NULL), templateId, 0, NULL);
-        if (window)
-        {
-            SetForegroundWindow(window);
-            PumpMessages(50);
-        }
+        SetForegroundWindow(window);
+        PumpMessages(50);
         return window;
     }
     HWND Item(int id) const { return GetDlgItem(m_window, id); }

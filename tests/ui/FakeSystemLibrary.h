@@ -2,34 +2,31 @@
 
 #include <windows.h>
 
-// The test program's stand-in for the common controls' version query and for uxtheme
-// (tests/ui/fake): it answers 5.82, hands out a theme for any class list but L"NoSuchClass", and
-// counts its calls. Holding it loaded keeps its counters across the code's own loads and frees.
+// The stand-in (tests/ui/fake) for the common controls' version query and uxtheme: 5.82, a theme for
+// any class list but L"NoSuchClass", and its calls counted. Held loaded, it keeps its counts while
+// the code loads and frees it.
 class C_FakeSystemLibrary
 {
 public:
-    static const char kName[];
+    enum Entry // the last: SetWindowTheme with L"explorer"
+    {
+        kOpenThemeData,
+        kCloseThemeData,
+        kExplorerTheme
+    };
+    static constexpr const char* kName = "KarpolinFakeSystem.dll";
 
     C_FakeSystemLibrary() : m_module(LoadLibraryA(kName))
     {
-        if (m_module)
-            Get<void(WINAPI*)()>("FakeReset")();
+        m_calls = reinterpret_cast<LONG*>(GetProcAddress(m_module, "FakeCalls"));
+        if (m_calls)
+            m_calls[0] = m_calls[1] = m_calls[2] = 0;
     }
-    ~C_FakeSystemLibrary()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    bool Loaded() const { return m_module != NULL; }
-    LONG Calls(const char* entry) const { return Get<LONG(WINAPI*)(const char*)>("FakeCallCount")(entry); }
-    HWND LastThemeWindow() const { return Get<HWND(WINAPI*)()>("FakeLastThemeWindow")(); }
-    const wchar_t* LastSubAppName() const { return Get<const wchar_t*(WINAPI*)()>("FakeLastSubAppName")(); }
+    ~C_FakeSystemLibrary() { FreeLibrary(m_module); }
+    bool Loaded() const { return m_calls != NULL; }
+    LONG Calls(Entry entry) const { return m_calls[entry]; }
 
 private:
-    template <class Function>
-    Function Get(const char* name) const
-    {
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
-    }
     HMODULE m_module;
+    LONG* m_calls;
 };
