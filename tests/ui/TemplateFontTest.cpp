@@ -6,112 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "support/Templates.h"
 #include "ui/FontTools.h"
 
 namespace
 {
-
-// Builds dialog templates byte by byte, in either layout.
-class TemplateBuilder
-{
-public:
-    TemplateBuilder(bool extended, DWORD style) : m_extended(extended)
-    {
-        if (extended)
-        {
-            Word(1);
-            Word(0xFFFF);
-            Dword(0);     // help id
-            Dword(0);     // extended style
-            Dword(style); // style
-        }
-        else
-        {
-            Dword(style);
-            Dword(0);
-        }
-        m_countOffset = m_bytes.size();
-        Word(0); // item count, patched by Item
-        Word(0), Word(0), Word(160), Word(80);
-    }
-
-    TemplateBuilder& Ordinal(WORD value)
-    {
-        Word(0xFFFF);
-        Word(value);
-        return *this;
-    }
-    TemplateBuilder& String(const wchar_t* text)
-    {
-        for (; *text; text++)
-            Word(*text);
-        Word(0);
-        return *this;
-    }
-    TemplateBuilder& Font(WORD points, const wchar_t* face)
-    {
-        m_pointOffset = m_bytes.size();
-        Word(points);
-        if (m_extended)
-        {
-            Word(700);               // weight
-            m_bytes.push_back(1);    // italic
-            m_bytes.push_back(0xA1); // character set
-        }
-        return String(face);
-    }
-    // A button with the given id and caption; items begin on a 4-byte boundary.
-    TemplateBuilder& Item(WORD id, const wchar_t* caption)
-    {
-        Align();
-        m_itemOffsets.push_back(m_bytes.size());
-        if (m_extended)
-        {
-            Dword(0), Dword(0), Dword(WS_CHILD | WS_VISIBLE);
-            Word(10), Word(10), Word(50), Word(14);
-            Dword(id);
-        }
-        else
-        {
-            Dword(WS_CHILD | WS_VISIBLE), Dword(0);
-            Word(10), Word(10), Word(50), Word(14);
-            Word(id);
-        }
-        Ordinal(0x0080); // button
-        String(caption);
-        Word(0); // no creation data
-        WORD count = (WORD)m_itemOffsets.size();
-        memcpy(&m_bytes[m_countOffset], &count, 2);
-        return *this;
-    }
-
-    const std::vector<BYTE>& Bytes() const { return m_bytes; }
-    size_t PointOffset() const { return m_pointOffset; }
-    size_t FirstItem() const { return m_itemOffsets.empty() ? m_bytes.size() : m_itemOffsets[0]; }
-
-private:
-    void Word(WORD value)
-    {
-        m_bytes.push_back((BYTE)value);
-        m_bytes.push_back((BYTE)(value >> 8));
-    }
-    void Dword(DWORD value)
-    {
-        Word((WORD)value);
-        Word((WORD)(value >> 16));
-    }
-    void Align()
-    {
-        while (m_bytes.size() % 4)
-            m_bytes.push_back(0);
-    }
-
-    bool m_extended;
-    size_t m_countOffset = 0;
-    size_t m_pointOffset = 0;
-    std::vector<size_t> m_itemOffsets;
-    std::vector<BYTE> m_bytes;
-};
 
 const DWORD kStyle = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION;
 
@@ -124,30 +23,14 @@ LOGFONTA MessageFont(const char* face, LONG height)
     return font;
 }
 
-// Creates a real dialog from the template and reads back the button's caption and its face.
-struct Made
+// The caption of button 1234 of a real dialog made from the template; "" when none could be made.
+std::string MadeCaption(const DLGTEMPLATE* dialogTemplate)
 {
-    std::string caption;
-    std::string face;
-    bool ok;
-};
-
-Made MakeDialog(const DLGTEMPLATE* dialogTemplate)
-{
-    Made made = {"", "", false};
     HWND window = CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplate, NULL, NULL, 0);
-    if (!window)
-        return made;
     char text[64] = "";
     GetDlgItemTextA(window, 1234, text, sizeof(text));
-    made.caption = text;
-    LOGFONTA font;
-    HFONT used = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    if (used && GetObjectA(used, sizeof(font), &font))
-        made.face = font.lfFaceName;
-    made.ok = true;
     DestroyWindow(window);
-    return made;
+    return text;
 }
 
 } // namespace
@@ -189,20 +72,17 @@ TEST(ChooseTemplateFont, FollowsTheMessageFont)
     }
 }
 
-TEST(ChooseTemplateFont, OnlyOldStyleTemplateFacesAreReplaced)
+TEST(ChooseTemplateFont, OnlyOldStyleTemplateFacesAreReplacedAndOnlyWithMetrics)
 {
     LOGFONTA font = MessageFont("Tahoma", -11);
+    EXPECT_EQ(0, ChooseTemplateFont(L"MS Sans Serif", NULL, 96, 1, 1).change)
+        << "unreadable metrics: no copy";
     EXPECT_EQ(1, ChooseTemplateFont(L"MS Shell Dlg", &font, 96, 1, 1).change);
     EXPECT_EQ(1, ChooseTemplateFont(L"System", &font, 96, 1, 1).change);
     EXPECT_EQ(0, ChooseTemplateFont(L"MS Shell Dlg 2", &font, 96, 1, 1).change);
     EXPECT_EQ(0, ChooseTemplateFont(L"Arial", &font, 96, 1, 1).change);
     EXPECT_EQ(0, ChooseTemplateFont(L"ms sans serif", &font, 96, 1, 1).change);
     EXPECT_EQ(0, ChooseTemplateFont(NULL, &font, 96, 1, 1).change);
-}
-
-TEST(ChooseTemplateFont, UnreadableMetricsMakeNoCopy)
-{
-    EXPECT_EQ(0, ChooseTemplateFont(L"MS Sans Serif", NULL, 96, 1, 1).change);
 }
 
 TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
@@ -220,7 +100,7 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
     const wchar_t* const faces[] = {L"Tahoma", L"Segoe UI", L"MS Shell Dlg 2", L"A", L"MS Sans Serif"};
     for (const auto& shape : shapes)
     {
-        TemplateBuilder builder(shape.extended, kStyle);
+        C_TemplateBuilder builder(shape.extended, kStyle);
         if (shape.ordinalMenu)
             builder.Ordinal(0); // an ordinal menu id of 0 still takes four bytes
         else
@@ -238,7 +118,6 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
 
         for (const wchar_t* newFace : faces)
         {
-            std::wstring what = std::wstring(shape.extended ? L"ex " : L"classic ") + newFace;
             DLGTEMPLATE* copy = RewriteTemplateFont(source.data(), (DWORD)source.size(), newFace, 9);
             ASSERT_TRUE(copy != NULL);
             const BYTE* bytes = reinterpret_cast<const BYTE*>(copy);
@@ -260,9 +139,7 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
             // The dialog manager must accept the copy (it cannot load an ordinal menu or class of 0).
             if (!shape.ordinalMenu && !shape.ordinalClass)
             {
-                Made made = MakeDialog(copy);
-                EXPECT_TRUE(made.ok) << (shape.extended ? "ex " : "classic ") << shape.title;
-                EXPECT_EQ("Go", made.caption);
+                EXPECT_EQ("Go", MadeCaption(copy)) << (shape.extended ? "ex " : "classic ") << shape.title;
             }
             free(copy);
         }
@@ -271,13 +148,13 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
 
 TEST(RewriteTemplateFont, NoFontOrABrokenTemplateMakesNoCopy)
 {
-    TemplateBuilder noFont(false, kStyle & ~DS_SETFONT);
+    C_TemplateBuilder noFont(false, kStyle & ~DS_SETFONT);
     noFont.String(L"").String(L"").String(L"No font").Item(1234, L"Go");
     EXPECT_EQ(NULL, TemplateFontFace(noFont.Bytes().data(), (DWORD)noFont.Bytes().size()));
     EXPECT_EQ(NULL, RewriteTemplateFont(noFont.Bytes().data(), (DWORD)noFont.Bytes().size(), L"Tahoma", 8));
     EXPECT_EQ(NULL, FixTemplateFont(noFont.Bytes().data(), (DWORD)noFont.Bytes().size()));
 
-    TemplateBuilder cut(true, kStyle);
+    C_TemplateBuilder cut(true, kStyle);
     cut.String(L"").String(L"").String(L"Cut short").Font(8, L"MS Sans Serif");
     std::vector<BYTE> bytes = cut.Bytes();
     for (size_t size = 0; size + 2 < bytes.size(); size++)
@@ -305,16 +182,15 @@ TEST(FixTemplateFont, FeedsThisSystemsMessageFontIntoTheDecision)
                            C_FontTools::FontFamilyExists("MS Shell Dlg 2", DEFAULT_CHARSET));
     ASSERT_EQ(1, expected.change) << "message font " << metrics.lfMessageFont.lfFaceName;
 
-    TemplateBuilder builder(false, kStyle);
+    C_TemplateBuilder builder(false, kStyle);
     builder.String(L"").String(L"").String(L"Fixed").Font(8, L"MS Sans Serif").Item(1234, L"Go");
     DLGTEMPLATE* copy = FixTemplateFont(builder.Bytes().data(), (DWORD)builder.Bytes().size());
     ASSERT_TRUE(copy != NULL);
     EXPECT_STREQ(expected.face, TemplateFontFace(copy, (DWORD)builder.Bytes().size() + 64));
-    Made made = MakeDialog(copy);
-    EXPECT_EQ("Go", made.caption);
+    EXPECT_EQ("Go", MadeCaption(copy));
     free(copy);
 
-    TemplateBuilder modern(false, kStyle);
+    C_TemplateBuilder modern(false, kStyle);
     modern.String(L"").String(L"").String(L"Kept").Font(8, L"MS Shell Dlg 2").Item(1234, L"Go");
     EXPECT_EQ(NULL, FixTemplateFont(modern.Bytes().data(), (DWORD)modern.Bytes().size()));
 }
