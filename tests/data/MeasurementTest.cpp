@@ -50,7 +50,8 @@ TEST(RecordRule, OnlyTheSevenSeparatorsAreTested)
     ASSERT_EQ(1, IsWellFormed(GoodRecord()));
     for (int position = 0; position < PointRecord::kSize; position++)
     {
-        bool tested = std::find(std::begin(separators), std::end(separators), position) != std::end(separators);
+        bool tested =
+            std::find(std::begin(separators), std::end(separators), position) != std::end(separators);
         for (int value : {0x00, 0x1A, 0x0D, (int)',', (int)'o'})
         {
             PointRecord record = GoodRecord();
