@@ -4,7 +4,7 @@
 # locales the language tests run under. Does nothing when everything is there.
 set -euo pipefail
 
-packages=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386 xvfb xauth python3 locales)
+packages=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386 wine64 xvfb xauth python3 locales)
 locales=(en_US.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8)
 
 missing=()
