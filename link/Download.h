@@ -6,7 +6,7 @@
 #include <atomic>
 
 #include "data/Measurement.h"
-#include "link/LinkOwner.h"
+#include "link/CardJob.h"
 #include "link/ProgressCloser.h"
 #include "link/SerialPort.h"
 #include "sys/Thread.h"
@@ -29,27 +29,14 @@ int IsValidEnding(DownloadEnding ending);
 
 // Everything one download works on. The main window owns all of it and leaves it alone while the
 // worker runs (its progress dialog is modal meanwhile).
-struct DownloadJob
+struct DownloadJob : CardJob
 {
-    LinkOwner owner;
-    const char* portName = nullptr; // the Port setting's field, exactly as stored
-    size_t portNameFieldSize = 0;
-    DWORD baudOption = 0;
-
     MeasurementHeader* header = nullptr;
-    RecordList* records = nullptr;
-    // Written by one thread, read by the other, each as a whole word.
-    std::atomic<LONG>* dataValid = nullptr;
     std::atomic<LONG>* cancelRequested = nullptr;
-
-    // Rebuilds the display from the data; runs on the worker before the port closes. May be null.
-    void (*refreshDisplay)(void* context) = nullptr;
-    void* context = nullptr;
-    // Ends the progress dialog once the worker is done; may be null.
+    // Ends the progress dialog once the worker is done; may be null. The display is refreshed on the
+    // worker before the port closes.
     C_ProgressCloser* progress = nullptr;
-
-    // Seams for tests: a fake line instead of the serial port, and the allocation of a node.
-    C_Port* port = nullptr;
+    // Seam for tests: the allocation of a node.
     RecordNode* (*newNode)() = nullptr;
 
     // Written by the worker before it asks the dialog to close.

@@ -108,11 +108,10 @@ C_LinkRig::C_LinkRig(const char* port, DWORD baudOption)
     }
 
     const LinkOwner link = {&owner, &strings, 1033};
-    download = DownloadJob{link,       portField,        sizeof(portField), baudOption, &header,   &records,
-                           &dataValid, &cancelRequested, Refresh,           this,       &progress, NULL,
-                           NULL,       kEndNotRun};
-    erase =
-        EraseJob{link, portField, sizeof(portField), baudOption, &records, &dataValid, Refresh, this, NULL};
+    const CardJob card{link, portField, sizeof(portField), baudOption, &records, &dataValid, Refresh,
+                       this, NULL};
+    download = DownloadJob{card, &header, &cancelRequested, &progress, NULL, kEndNotRun};
+    erase = card;
 }
 
 C_LinkRig::~C_LinkRig()
