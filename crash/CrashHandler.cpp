@@ -6,6 +6,7 @@
 #include "crash/CrashReport.h"
 #include "crash/DumpRecords.h"
 #include "crash/ReportLine.h"
+#include "ui/Text.h"
 #include "sys/Thread.h"
 
 namespace
@@ -101,7 +102,7 @@ void GetCrashBaseName(const char* executablePath, char* base)
         strcpy(base, "MiniDump");
         return;
     }
-    CopyTextCut(base, MAX_PATH, executablePath, CP_ACP);
+    CopyWholeCharacters(base, MAX_PATH, executablePath, CP_ACP);
     const char* slash = FindLastChar(base, '\\', CP_ACP);
     char* name = slash ? base + (slash - base) + 1 : base;
     const char* dot = FindLastChar(name, '.', CP_ACP);

@@ -172,7 +172,7 @@ int GetModuleName(const DebugHelpEntries& entries, DWORD64 address, char* text, 
         char name[sizeof(info.ModuleName) + 1];
         memcpy(name, info.ModuleName, sizeof(info.ModuleName));
         name[sizeof(info.ModuleName)] = 0;
-        CopyTextCut(text, kSymbolTextSize, name, CP_ACP);
+        CopyWholeCharacters(text, kSymbolTextSize, name, CP_ACP);
         *base = info.BaseOfImage;
         return 1;
     }
@@ -184,7 +184,7 @@ int GetModuleName(const DebugHelpEntries& entries, DWORD64 address, char* text, 
     if (length == 0 || length >= sizeof(path))
         return 0;
     const char* slash = FindLastChar(path, '\\', CP_ACP);
-    CopyTextCut(text, kSymbolTextSize, slash ? slash + 1 : path, CP_ACP);
+    CopyWholeCharacters(text, kSymbolTextSize, slash ? slash + 1 : path, CP_ACP);
     *base = moduleBase;
     return 1;
 }
@@ -204,7 +204,7 @@ int DescribeAddress(const DebugHelpEntries& entries, DWORD64 address, char* text
     symbol.info.MaxNameLen = 412;
     if (entries.symFromAddr(process, address, NULL, &symbol.info))
     {
-        CopyTextCut(text, kSymbolTextSize, symbol.info.Name, CP_ACP);
+        CopyWholeCharacters(text, kSymbolTextSize, symbol.info.Name, CP_ACP);
         return 1;
     }
 
@@ -218,7 +218,7 @@ int DescribeAddress(const DebugHelpEntries& entries, DWORD64 address, char* text
     oldSymbol.info.MaxNameLength = 476;
     if (entries.symGetSymFromAddr64(process, address, NULL, &oldSymbol.info))
     {
-        CopyTextCut(text, kSymbolTextSize, oldSymbol.info.Name, CP_ACP);
+        CopyWholeCharacters(text, kSymbolTextSize, oldSymbol.info.Name, CP_ACP);
         return 1;
     }
 
@@ -233,7 +233,7 @@ int DescribeAddress(const DebugHelpEntries& entries, DWORD64 address, char* text
     else
         _snprintf(described, sizeof(described) - 1, "0x%I64X@0x%I64X", base, offset);
     described[sizeof(described) - 1] = 0;
-    CopyTextCut(text, kSymbolTextSize, described, CP_ACP);
+    CopyWholeCharacters(text, kSymbolTextSize, described, CP_ACP);
     return 1;
 }
 

@@ -1,33 +1,8 @@
 #include "crash/ReportLine.h"
+#include "ui/Text.h"
 
 #include <stdio.h>
 #include <string.h>
-
-int CharBoundaryBefore(const char* text, int position, UINT codePage)
-{
-    int boundary = 0;
-    int i = 0;
-    while (i < position && text[i])
-    {
-        int step = IsDBCSLeadByteEx(codePage, (BYTE)text[i]) && text[i + 1] ? 2 : 1;
-        if (i + step > position)
-            break;
-        i += step;
-        boundary = i;
-    }
-    return boundary;
-}
-
-void CopyTextCut(char* destination, int size, const char* source, UINT codePage)
-{
-    if (size <= 0)
-        return;
-    int length = (int)strlen(source);
-    if (length > size - 1)
-        length = CharBoundaryBefore(source, size - 1, codePage);
-    memcpy(destination, source, length);
-    destination[length] = 0;
-}
 
 int FormatReportLineV(char* buffer, UINT codePage, const char* format, va_list args)
 {

@@ -11,13 +11,6 @@ enum
     kSymbolTextSize = 260
 };
 
-// The last position at or before `position` at which a character of `text` begins in `codePage`,
-// so that a cut there never leaves half of a double-byte character.
-int CharBoundaryBefore(const char* text, int position, UINT codePage);
-
-// Copies `source` into `size` bytes, cut at a character boundary when it is longer.
-void CopyTextCut(char* destination, int size, const char* source, UINT codePage);
-
 // Formats one report line into `buffer` (kReportLineSize bytes, always terminated) and returns its
 // length. A line that does not fit is cut at a character boundary; when the format ends in CR LF,
 // the cut line still does, so that the report keeps its line structure.

@@ -16,26 +16,6 @@ const COLORREF kFallbackHoverColour = 0xFF00FF;
 C_LinkControl::ShellExecuteProc g_shellExecute = ShellExecuteExA;
 } // namespace
 
-int CopyWholeCharacters(char* destination, int size, const char* source, UINT codePage)
-{
-    if (!destination || size <= 0)
-        return 0;
-    int copied = 0;
-    if (source)
-    {
-        while (source[copied])
-        {
-            int length = IsDBCSLeadByteEx(codePage, (BYTE)source[copied]) && source[copied + 1] ? 2 : 1;
-            if (copied + length > size - 1)
-                break;
-            copied += length;
-        }
-        memcpy(destination, source, copied);
-    }
-    destination[copied] = 0;
-    return copied;
-}
-
 int ParseBrowserColour(const char* text, COLORREF* colour)
 {
     unsigned red, green, blue;

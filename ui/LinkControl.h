@@ -8,10 +8,6 @@
 #include "ui/SubClassing.h"
 #include "ui/Text.h"
 
-// Copies at most size - 1 bytes of `source` without splitting a double-byte character of
-// `codePage`, terminates the copy and returns the bytes copied. Size 0 writes nothing.
-int CopyWholeCharacters(char* destination, int size, const char* source, UINT codePage);
-
 // "r,g,b" as the browser stores its link colours; 0 and `colour` unchanged unless all three are there.
 int ParseBrowserColour(const char* text, COLORREF* colour);
 

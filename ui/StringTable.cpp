@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "ui/FontTools.h"
+#include "ui/Text.h"
 
 const void* FindLocalizedResource(HMODULE module, LPCSTR type, LPCSTR name, WORD language, DWORD* size)
 {
@@ -28,21 +29,6 @@ const void* FindLocalizedResource(HMODULE module, LPCSTR type, LPCSTR name, WORD
     if (size)
         *size = bytes;
     return LockResource(loaded);
-}
-
-// Copies as much of `text` as fits `size` bytes, never splitting a double-byte character.
-static void CopyCut(char* buffer, const char* text, int size)
-{
-    int length = 0;
-    while (text[length])
-    {
-        int step = IsDBCSLeadByte((BYTE)text[length]) && text[length + 1] ? 2 : 1;
-        if (length + step > size - 1)
-            break;
-        length += step;
-    }
-    memcpy(buffer, text, length);
-    buffer[length] = 0;
 }
 
 const char* C_StringTable::LoadLocalizedString(UINT id, char* buffer, WORD language, int size)
@@ -76,7 +62,7 @@ const char* C_StringTable::LoadLocalizedString(UINT id, char* buffer, WORD langu
             char text[kBufferSize];
             int written = WideCharToMultiByte(CP_ACP, 0, entry, count, text, kTextLength, NULL, NULL);
             text[written] = 0;
-            CopyCut(buffer, text, size);
+            CopyWholeCharacters(buffer, size, text, CP_ACP);
             return buffer;
         }
         entry += count;

@@ -5,6 +5,29 @@
 #include <stdlib.h>
 #include <string.h>
 
+int CharBoundaryBefore(const char* text, int position, UINT codePage)
+{
+    int boundary = 0;
+    while (boundary < position && text[boundary])
+    {
+        int step = IsDBCSLeadByteEx(codePage, (BYTE)text[boundary]) && text[boundary + 1] ? 2 : 1;
+        if (boundary + step > position)
+            break;
+        boundary += step;
+    }
+    return boundary;
+}
+
+int CopyWholeCharacters(char* destination, int size, const char* source, UINT codePage)
+{
+    if (!destination || size <= 0)
+        return 0;
+    int copied = source ? CharBoundaryBefore(source, size - 1, codePage) : 0;
+    memcpy(destination, source, copied);
+    destination[copied] = 0;
+    return copied;
+}
+
 C_Text::C_Text() : m_text(NULL), m_capacity(0), m_length(0), m_wide(NULL)
 {
     Reserve(kDefaultCapacity);

@@ -3,6 +3,14 @@
 #include <stdarg.h>
 #include <windows.h>
 
+// The last position at or before `position` at which a character of `text` begins in `codePage`, so
+// that a cut there never leaves half of a double-byte character.
+int CharBoundaryBefore(const char* text, int position, UINT codePage);
+
+// Copies as much of `source` as fits `size` bytes with its terminator, cut at a character boundary;
+// a null source copies nothing. Returns the bytes copied.
+int CopyWholeCharacters(char* destination, int size, const char* source, UINT codePage);
+
 // A growable NUL-terminated ANSI text. Every failure leaves an empty text of 260 bytes and a result
 // of 0, so callers can go on with whatever text is left.
 class C_Text

@@ -146,12 +146,6 @@ TEST(ReportLine, LongLineIsCutToItsBufferKeepingItsLineEndAndWholeCharacters)
     EXPECT_EQ(std::string(kReportLineSize - 4, 'a') + "\r\n",
               std::string(line, FormatReportLine(line, 932, "%s\r\n", doubleByte.c_str())));
 
-    char symbol[8];
-    CopyTextCut(symbol, sizeof(symbol), "abcdef\x83\x5C", 932);
-    EXPECT_STREQ("abcdef", symbol);
-    CopyTextCut(symbol, sizeof(symbol), "abcde\x83\x5C", 932);
-    EXPECT_STREQ("abcde\x83\x5C", symbol);
-
     const char* path = "D:\\Tools\\\x83\x5C"
                        "file.exe";
     EXPECT_EQ(path + 8, FindLastChar(path, '\\', 932));

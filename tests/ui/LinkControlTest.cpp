@@ -86,26 +86,6 @@ struct LinkWithFakeShell : ::testing::Test
 };
 } // namespace
 
-TEST(CopyWholeCharacters, CopiesAtMostSizeMinusOneBytesWithoutSplittingADoubleByteCharacter)
-{
-    const char kanji[] = "a\x82\xA0\x82\xA2"; // "a" and two Shift-JIS characters
-    const struct
-    {
-        const char* text;
-        int size;
-        UINT codePage;
-        const char* copy;
-    } cases[] = {{"abcdef", 4, 1252, "abc"}, {"abc", 1, 1252, ""},         {NULL, 8, 1252, ""},
-                 {kanji, 3, 932, "a"},       {kanji, 5, 932, "a\x82\xA0"}, {kanji, 6, 932, kanji},
-                 {kanji, 3, 1252, "a\x82"},  {"a\x82", 8, 932, "a\x82"}};
-    for (const auto& one : cases)
-    {
-        char buffer[8];
-        EXPECT_EQ((int)strlen(one.copy), CopyWholeCharacters(buffer, one.size, one.text, one.codePage));
-        EXPECT_STREQ(one.copy, buffer) << "size " << one.size << ", code page " << one.codePage;
-    }
-}
-
 TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
 {
     const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT);
