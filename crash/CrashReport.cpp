@@ -7,6 +7,7 @@
 #include "crash/OsDescription.h"
 #include "crash/ProcessorInfo.h"
 #include "crash/ReportLine.h"
+#include "sys/Target.h"
 #include "ui/Text.h"
 
 // The module information as far as TypeInfo, which every version of the library understands.
@@ -53,34 +54,26 @@ void WriteExceptionLines(HANDLE file, const EXCEPTION_RECORD& record, DWORD thre
 {
     const char* name = GetExceptionName(record.ExceptionCode);
     unsigned code = record.ExceptionCode;
-    unsigned address = (unsigned)(ULONG_PTR)record.ExceptionAddress;
+    ULONG_PTR address = (ULONG_PTR)record.ExceptionAddress;
     if (isNt)
-        WriteReportLine(file, "%s [0x%08X] at 0x%08X in Thread %u.\r\n", name, code, address,
+        WriteReportLine(file, "%s [0x%08X] at " KARPOLIN_ADDRESS " in Thread %u.\r\n", name, code, address,
                         (unsigned)threadId);
     else
-        WriteReportLine(file, "%s [0x%08X] at 0x%08X in Thread 0x%08X.\r\n", name, code, address,
-                        (unsigned)threadId);
+        WriteReportLine(file, "%s [0x%08X] at " KARPOLIN_ADDRESS " in Thread 0x%08X.\r\n", name, code,
+                        address, (unsigned)threadId);
 
     if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2)
-        WriteReportLine(file, "%s location 0x%08X.\r\n",
+        WriteReportLine(file, "%s location " KARPOLIN_ADDRESS ".\r\n",
                         record.ExceptionInformation[0] ? "Write to" : "Read from",
-                        (unsigned)record.ExceptionInformation[1]);
+                        record.ExceptionInformation[1]);
 }
 
 void WriteRegisterLines(HANDLE file, const CONTEXT& context)
 {
-#if defined(_M_IX86) || defined(__i386__)
-    WriteReportLine(file, "\r\nEAX=0x%08X, CS=0x%04X, EIP=0x%08X, Flags=0x%08X\r\n", (unsigned)context.Eax,
-                    (unsigned)context.SegCs, (unsigned)context.Eip, (unsigned)context.EFlags);
-    WriteReportLine(file, "EBX=0x%08X, SS=0x%04X, ESP=0x%08X, EBP=0x%08X\r\n", (unsigned)context.Ebx,
-                    (unsigned)context.SegSs, (unsigned)context.Esp, (unsigned)context.Ebp);
-    WriteReportLine(file, "ECX=0x%08X, DS=0x%04X, ESI=0x%08X, FS=0x%04X\r\n", (unsigned)context.Ecx,
-                    (unsigned)context.SegDs, (unsigned)context.Esi, (unsigned)context.SegFs);
-    WriteReportLine(file, "EDX=0x%08X, ES=0x%04X, EDI=0x%08X, GS=0x%04X\r\n", (unsigned)context.Edx,
-                    (unsigned)context.SegEs, (unsigned)context.Edi, (unsigned)context.SegGs);
-#else
-#error The crash report describes 32-bit x86 processes only.
-#endif
+    Target::RegisterLine lines[Target::kRegisterLines];
+    Target::GetRegisterLines(context, lines);
+    for (const Target::RegisterLine& line : lines)
+        WriteReportLine(file, line.format, line.values[0], line.values[1], line.values[2], line.values[3]);
 }
 
 void WriteProcessorLine(HANDLE file, const char* name, const char* vendor, const char* identifier, DWORD mhz)
@@ -101,7 +94,7 @@ void WriteOsLine(HANDLE file, const char* osName, const OSVERSIONINFOA& version,
 
 void WriteArchitectureLine(HANDLE file, int wow64)
 {
-    WriteReportLine(file, "%s Ansi\r\n", wow64 ? "x86 WOW64" : "x86");
+    WriteReportLine(file, "%s%s Ansi\r\n", Target::kArchitecture, wow64 ? " WOW64" : "");
 }
 
 void FormatModuleTime(DWORD timeDateStamp, char* date, char* time)
@@ -154,11 +147,13 @@ void WriteThreadRow(HANDLE file, const C_ThreadRecord& record, const char* start
     memcpy(name, record.name, sizeof(name));
     name[sizeof(name) - 1] = 0;
     if (isNt)
-        WriteReportLine(file, "%-8u   0x%08I64X 0x%08I64X 0x%08X %hs %s\r\n", (unsigned)record.threadId,
-                        record.stackBase, record.stackEnd, (unsigned)record.startAddress, startSymbol, name);
+        WriteReportLine(file, "%-8u   0x%08I64X 0x%08I64X " KARPOLIN_ADDRESS " %hs %s\r\n",
+                        (unsigned)record.threadId, record.stackBase, record.stackEnd, record.startAddress,
+                        startSymbol, name);
     else
-        WriteReportLine(file, "0x%08X 0x%08I64X 0x%08I64X 0x%08X %hs %s\r\n", (unsigned)record.threadId,
-                        record.stackBase, record.stackEnd, (unsigned)record.startAddress, startSymbol, name);
+        WriteReportLine(file, "0x%08X 0x%08I64X 0x%08I64X " KARPOLIN_ADDRESS " %hs %s\r\n",
+                        (unsigned)record.threadId, record.stackBase, record.stackEnd, record.startAddress,
+                        startSymbol, name);
 }
 
 int GetModuleName(const DebugHelpEntries& entries, DWORD64 address, char* text, DWORD64* base)
@@ -254,15 +249,12 @@ void WriteStack(const DebugHelpEntries* entries, CONTEXT* context, HANDLE file)
 
     STACKFRAME64 frame;
     memset(&frame, 0, sizeof(frame));
-    frame.AddrPC.Offset = context->Eip;
-    frame.AddrPC.Mode = AddrModeFlat;
-    frame.AddrFrame.Offset = context->Ebp;
-    frame.AddrFrame.Mode = AddrModeFlat;
+    Target::StartStackFrame(*context, &frame);
 
     DWORD64 previous = 0;
     for (;;)
     {
-        if (!entries->stackWalk64(IMAGE_FILE_MACHINE_I386, process, NULL, &frame, context, NULL,
+        if (!entries->stackWalk64(Target::kStackMachine, process, NULL, &frame, context, NULL,
                                   entries->symFunctionTableAccess64, entries->symGetModuleBase64, NULL))
             break;
         DWORD64 pc = frame.AddrPC.Offset;
@@ -286,8 +278,8 @@ void WriteStack(const DebugHelpEntries* entries, CONTEXT* context, HANDLE file)
         // The shared user-data page is no code of the program.
         if ((pc & 0xFFFF0000) != 0x7FFE0000)
         {
-            DWORD64 p0 = (DWORD)frame.Params[0], p1 = (DWORD)frame.Params[1];
-            DWORD64 p2 = (DWORD)frame.Params[2], p3 = (DWORD)frame.Params[3];
+            DWORD64 p0 = Target::StackWord(frame.Params[0]), p1 = Target::StackWord(frame.Params[1]);
+            DWORD64 p2 = Target::StackWord(frame.Params[2]), p3 = Target::StackWord(frame.Params[3]);
             if (hasLine)
                 WriteReportLine(file, "%hs(0x%I64X,0x%I64X,0x%I64X,0x%I64X) - Line %u in %hs\r\n", symbol, p0,
                                 p1, p2, p3, (unsigned)line.LineNumber, line.FileName ? line.FileName : "");

@@ -3,6 +3,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "sys/Target.h"
+
 C_DumpRecords::C_DumpRecords(NtQueryInformationThreadFunction queryThread_)
     : queryThread(queryThread_), m_heap(HeapCreate(0, 0, 0))
 {
@@ -94,11 +96,6 @@ struct ThreadBasicInformation
     LONG basePriority;
 };
 
-// Offsets in the thread information block (TEB) of a 32-bit process: NT_TIB.ArbitraryUserPointer,
-// and the thread part of the client id.
-const ULONG_PTR kBlockUserPointer = 0x14;
-const ULONG_PTR kBlockThreadId = 0x24;
-
 int ReadPointer(const char* address, const void** value)
 {
     SIZE_T read = 0;
@@ -113,20 +110,10 @@ int ReadPointer(const char* address, const void** value)
 const char* FindThreadBlock(HANDLE thread, DWORD threadId, const CONTEXT& context,
                             NtQueryInformationThreadFunction queryThread)
 {
-#if defined(_M_IX86) || defined(__i386__)
-    LDT_ENTRY entry;
-    if (GetThreadSelectorEntry(thread, context.SegFs, &entry))
-    {
-        DWORD base = entry.BaseLow | ((DWORD)entry.HighWord.Bytes.BaseMid << 16) |
-                     ((DWORD)entry.HighWord.Bytes.BaseHi << 24);
-        const char* block = reinterpret_cast<const char*>((ULONG_PTR)base);
-        const void* owner = NULL;
-        if (ReadPointer(block + kBlockThreadId, &owner) && (DWORD)(ULONG_PTR)owner == threadId)
-            return block;
-    }
-#else
-    (void)context;
-#endif
+    const char* block = Target::FindThreadBlockBySelector(thread, context);
+    const void* owner = NULL;
+    if (block && ReadPointer(block + Target::kBlockThreadId, &owner) && (DWORD)(ULONG_PTR)owner == threadId)
+        return block;
     ThreadBasicInformation basic;
     memset(&basic, 0, sizeof(basic));
     if (queryThread && queryThread(thread, 0, &basic, sizeof(basic), NULL) == 0)
@@ -142,7 +129,7 @@ void ReadThreadName(HANDLE thread, DWORD threadId, const CONTEXT& context,
     name[0] = 0;
     const char* block = FindThreadBlock(thread, threadId, context, queryThread);
     const void* pointer = NULL;
-    if (block && ReadPointer(block + kBlockUserPointer, &pointer) && pointer)
+    if (block && ReadPointer(block + Target::kBlockUserPointer, &pointer) && pointer)
         ReadTextSafely(pointer, name, size);
 }
 

@@ -28,7 +28,7 @@ struct C_ThreadRecord
     DWORD64 stackBase;
     DWORD64 stackEnd;
     char name[100];
-    DWORD startAddress;
+    ULONG_PTR startAddress;
 };
 
 // The module and thread lists of one report run: the dump callback fills them on the dump thread,

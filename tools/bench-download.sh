@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Downloads a card of 99 records from the instrument simulator at 9600 and 1200 baud and prints the
 # wall time against the line's limit (bytes x 10 bits / baud + the protocol's 6 s end silence) and the
-# worker thread's CPU share. Takes about a minute. BUILD_DIR chooses the build folder (default: build).
-set -euo pipefail
+# worker thread's CPU share. Takes about a minute. Runs the 32-bit build where this machine can run
+# 32-bit programs, else the 64-bit one, and says which. BUILD_DIR chooses the build folder.
+set -Eeuo pipefail
+trap 'echo "bench-download.sh: step failed (line $LINENO): $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 export LANG=en_US.UTF-8 LC_ALL=
+export KARPOLIN_ROOT=$root
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target link_bench
-
+. "$root/tools/build-env.sh"
 . "$root/tools/wine-env.sh"
+if karpolin_wine_can_run 32; then
+    bits=32
+elif karpolin_wine_can_run 64; then
+    bits=64
+else
+    echo "bench-download.sh: Wine cannot start here: $KARPOLIN_WINE_WHY" >&2
+    exit 1
+fi
+echo "bench-download.sh: the $bits-bit build"
+karpolin_build $bits "$build/win$bits" link_bench
+
 trap karpolin_wine_stop EXIT
-karpolin_wine_start "$build/wineprefix"
-wine "$build/tests/link_bench.exe"
+karpolin_wine_start "$build/win$bits/wineprefix" $bits
+"$WINELOADER" "$build/win$bits/tests/link_bench.exe"

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12 as root, whatever the build and the tests need and this machine lacks:
-# the mingw-w64 i686 compiler, CMake, the GoogleTest sources, 32-bit Wine, Xvfb, python3 and the
-# locales the language tests run under. Does nothing when everything is there.
-set -euo pipefail
+# the mingw-w64 compilers for 32-bit and 64-bit Windows, CMake, the GoogleTest sources, 32-bit and
+# 64-bit Wine, Xvfb, python3 and the two locales the tests run under (English and German). Does
+# nothing when everything is there. 32-bit Wine installs also where the kernel cannot run it.
+set -Eeuo pipefail
+trap 'echo "install-deps: step failed (line $LINENO): $BASH_COMMAND" >&2' ERR
 
-packages=(cmake make g++-mingw-w64-i686-posix googletest wine wine32:i386 wine64 xvfb xauth python3 locales)
-locales=(en_US.UTF-8 de_DE.UTF-8 de_AT.UTF-8 fr_FR.UTF-8)
+packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine wine32:i386 wine64
+    xvfb xauth python3 locales)
+locales=(en_US.UTF-8 de_DE.UTF-8)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -6,6 +6,8 @@
 
 #include <commdlg.h>
 
+#include "sys/Target.h"
+
 namespace
 {
 
@@ -120,7 +122,7 @@ int C_FontTools::ChooseFont(LOGFONTA* font, HWND owner)
 {
     CHOOSEFONTA choose;
     memset(&choose, 0, sizeof(choose));
-    choose.lStructSize = 60;
+    choose.lStructSize = Target::kChooseFontSize;
     choose.hwndOwner = owner;
     choose.lpLogFont = font;
     choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "sys/Target.h"
 #include "ui/FontTools.h"
 #include "ui/RegKey.h"
 
@@ -225,7 +226,7 @@ void C_LinkControl::Activate(int code)
         return;
     SHELLEXECUTEINFOA execute;
     memset(&execute, 0, sizeof(execute));
-    execute.cbSize = sizeof(execute);
+    execute.cbSize = Target::kShellExecuteInfoSize;
     execute.lpFile = m_target;
     execute.nShow = SW_SHOW;
     g_shellExecute(&execute);

@@ -59,8 +59,8 @@ TEST(WriteCrashFiles, QuitMessageDuringTheDumpWaitStillGetsWholeDumpAndLists)
     DeleteFileA((base + ".txt").c_str());
     CONTEXT context = {};
     RtlCaptureContext(&context);
-    EXCEPTION_RECORD record = {
-        EXCEPTION_ACCESS_VIOLATION, 0, NULL, reinterpret_cast<void*>((ULONG_PTR)context.Eip), 2, {1, 0x44}};
+    EXCEPTION_RECORD record = {EXCEPTION_ACCESS_VIOLATION,           0, NULL,
+                               reinterpret_cast<void*>(&ThisFolder), 2, {1, 0x44}};
     EXCEPTION_POINTERS pointers = {&record, &context};
     // Queued before the wait, the quit message ends it while the dump thread has only just started.
     PostQuitMessage(7);
@@ -73,7 +73,9 @@ TEST(WriteCrashFiles, QuitMessageDuringTheDumpWaitStillGetsWholeDumpAndLists)
     EXPECT_EQ(NULL, debugHelp.Entries()) << "unloaded afterwards";
     ExpectValidMinidump(ReadWholeFile(base + ".dmp"), GetCurrentThreadId(), EXCEPTION_ACCESS_VIOLATION);
     const std::string report = ReadWholeFile(base + ".txt");
-    EXPECT_NE(std::string::npos, report.find(".\r\nWrite to location 0x00000044.\r\n")) << report;
+    EXPECT_NE(std::string::npos, report.find(std::string(".\r\nWrite to location 0x") +
+                                             (sizeof(void*) == 8 ? "00000000" : "") + "00000044.\r\n"))
+        << report;
     EXPECT_NE(std::string::npos, report.find("\r\n\r\nStack:\r\n"));
     EXPECT_NE(std::string::npos, report.find("\r\n\r\nModuleList:\r\n"));
     EXPECT_NE(std::string::npos, report.find("\r\n" + std::to_string(GetCurrentThreadId()) + " ")) << report;

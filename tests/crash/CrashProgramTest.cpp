@@ -13,11 +13,16 @@ namespace
 
 const size_t kStaleSize = 8 << 20;
 const std::string kHex8 = "0x[0-9A-F]{8}";
+// An address as the report writes it: eight digits on 32-bit, sixteen on 64-bit.
+const std::string kZeros = sizeof(void*) == 8 ? "0x0000000000000000" : "0x00000000";
+const std::string kAddress = sizeof(void*) == 8 ? "0x[0-9A-F]{16}" : kHex8;
+// A 64-bit number written with at least eight digits.
+const std::string kHex8Up = "0x[0-9A-F]{8,16}";
 
 struct CrashRun
 {
     std::string folder, exe, mainThread;
-    unsigned function = 0;
+    unsigned long long function = 0;
     int firstLine = 0, lastLine = 0;
 };
 
@@ -58,7 +63,7 @@ CrashRun RunCrashProgram(const std::string& name, const std::string& argument)
     if (match.size() == 6)
     {
         run.mainThread = match[1];
-        run.function = std::stoul(match[2], NULL, 16);
+        run.function = std::stoull(match[2], NULL, 16);
         run.firstLine = std::stoi(match[3]);
         run.lastLine = std::stoi(match[4]);
     }
@@ -79,16 +84,28 @@ std::string HeadPattern(const std::string& thread)
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
-    char os[300], folder[MAX_PATH];
+    char os[300];
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
     sprintf(os, " [%lu.%lu] Build %lu %s\r\n", version.dwMajorVersion, version.dwMinorVersion,
             version.dwBuildNumber, version.szCSDVersion);
-    return "Access Violation \\[0xC0000005\\] at (" + h8 + ") in Thread " + thread +
-           "\\.\r\nRead from location 0x00000000\\.\r\n\r\nEAX=" + h8 + ", CS=" + h4 +
-           ", EIP=\\1, Flags=" + h8 + "\r\nEBX=" + h8 + ", SS=" + h4 + ", ESP=" + h8 + ", EBP=" + h8 +
-           "\r\nECX=" + h8 + ", DS=" + h4 + ", ESI=" + h8 + ", FS=" + h4 + "\r\nEDX=" + h8 + ", ES=" + h4 +
-           ", EDI=" + h8 + ", GS=" + h4 + "\r\n\r\n(.+ \\d+ Mhz\r\n){" +
-           std::to_string(system.dwNumberOfProcessors) + "}.+" + Escape(os) +
-           (GetSystemWow64DirectoryA(folder, MAX_PATH) ? "x86 WOW64 Ansi\r\n" : "x86 Ansi\r\n");
+    // The register lines of the build's processor; group 1 is the exception address.
+    const std::string h16 = "0x[0-9A-F]{16}";
+    const std::string registers =
+        sizeof(void*) == 8
+            ? "RAX=" + h16 + ", CS=" + h4 + ", RIP=\\1, Flags=" + h8 + "\r\nRBX=" + h16 + ", SS=" + h4 +
+                  ", RSP=" + h16 + ", RBP=" + h16 + "\r\nRCX=" + h16 + ", DS=" + h4 + ", RSI=" + h16 +
+                  ", FS=" + h4 + "\r\nRDX=" + h16 + ", ES=" + h4 + ", RDI=" + h16 + ", GS=" + h4 +
+                  "\r\nR8=" + h16 + ", R9=" + h16 + ", R10=" + h16 + ", R11=" + h16 + "\r\nR12=" + h16 +
+                  ", R13=" + h16 + ", R14=" + h16 + ", R15=" + h16 + "\r\n"
+            : "EAX=" + h8 + ", CS=" + h4 + ", EIP=\\1, Flags=" + h8 + "\r\nEBX=" + h8 + ", SS=" + h4 +
+                  ", ESP=" + h8 + ", EBP=" + h8 + "\r\nECX=" + h8 + ", DS=" + h4 + ", ESI=" + h8 +
+                  ", FS=" + h4 + "\r\nEDX=" + h8 + ", ES=" + h4 + ", EDI=" + h8 + ", GS=" + h4 + "\r\n";
+    const std::string architecture = sizeof(void*) == 8 ? "x64" : "x86";
+    return "Access Violation \\[0xC0000005\\] at (" + kAddress + ") in Thread " + thread +
+           "\\.\r\nRead from location " + kZeros + "\\.\r\n\r\n" + registers + "\r\n(.+ \\d+ Mhz\r\n){" +
+           std::to_string(system.dwNumberOfProcessors) + "}.+" + Escape(os) + architecture +
+           (wow64 ? " WOW64 Ansi\r\n" : " Ansi\r\n");
 }
 
 // A section: an empty line, its title and its header, and among the lines after them one that is `row`.
@@ -128,7 +145,7 @@ TEST(CrashProgram, FirstCrashWritesDumpAndReportOverOldFilesAndSecondWritesNothi
                    "CrashProgram\\.cpp\r\n"),
         std::regex_constants::match_continuous))
         << report;
-    EXPECT_LT(std::stoul(match[1], NULL, 16) - run.function, 16u) << "the exception lies in the function";
+    EXPECT_LT(std::stoull(match[1], NULL, 16) - run.function, 16u) << "the exception lies in the function";
     EXPECT_TRUE(std::stoi(match[3]) >= run.firstLine && std::stoi(match[3]) <= run.lastLine) << match[3];
 
     // The module list names the program; the thread list has the crashed thread with its start address
@@ -136,13 +153,13 @@ TEST(CrashProgram, FirstCrashWritesDumpAndReportOverOldFilesAndSecondWritesNothi
     const std::string version = " +\\d+\\.\\d{4}\\.\\d{4}\\.\\d{5}";
     EXPECT_TRUE(
         HasRow(lines, "ModuleList:", "    Size TimeStamp                      CheckSum   ImageBase  Versions",
-               std::regex(" *\\d+ " + kHex8 + " .{10} .{8} " + kHex8 + " " + kHex8 + version + version +
+               std::regex(" *\\d+ " + kHex8 + " .{10} .{8} " + kHex8 + " " + kHex8Up + version + version +
                               " - " + Escape(run.exe),
                           std::regex::icase)))
         << report;
     EXPECT_TRUE(HasRow(lines, "ThreadList:", "Id         StackBase  StackEnd   StartAddress",
-                       std::regex(run.mainThread + " +" + kHex8 + " " + kHex8 +
-                                  " 0x(?!0{8})[0-9A-F]{8} .* crashing main thread x{78}")))
+                       std::regex(run.mainThread + " +" + kHex8Up + " " + kHex8Up + " (?!" + kZeros + ")" +
+                                  kAddress + " .* crashing main thread x{78}")))
         << report;
 }
 

@@ -115,9 +115,13 @@ TEST(WriteStack, FakeWalkOneLineAFrameSkippingTheUserDataPageUntilReturnAddressZ
                                               {0xFFFFFFFF80001000ULL, 0, {0xA}},
                                               {0x20, 1}});
     EXPECT_TRUE(std::regex_match(
-        text, std::regex("FakeStackWalk\\(0x1,0x2,0x3,0x4\\) - Line \\d+ in .*DebugHelpTest\\.cpp\r\n"
-                         "crash_tests:crash_tests@0x10\\(0x12345678,0x0,0x0,0x0\\)\r\n"
-                         "0x00000010\\(0x0,0x0,0x0,0x0\\)\r\n0x80001000\\(0xA,0x0,0x0,0x0\\)\r\n")))
+        text,
+        std::regex(std::string("FakeStackWalk\\(0x1,0x2,0x3,0x4\\) - Line \\d+ in .*DebugHelpTest\\.cpp\r\n"
+                               "crash_tests:crash_tests@0x10\\(") +
+                   // A stack word is 32 bits wide on 32-bit, 64 on 64-bit.
+                   (sizeof(void*) == 8 ? "0xFFFFFFFF12345678" : "0x12345678") +
+                   ",0x0,0x0,0x0\\)\r\n"
+                   "0x00000010\\(0x0,0x0,0x0,0x0\\)\r\n0x80001000\\(0xA,0x0,0x0,0x0\\)\r\n")))
         << text;
     EXPECT_EQ(5u, s_walked) << "the walk ends at the frame whose return address is 0";
     EXPECT_EQ((UINT)SEM_FAILCRITICALERRORS, s_errorMode & SEM_FAILCRITICALERRORS) << "during the walk";

@@ -1,4 +1,5 @@
 // The lines of the crash report, written into a pipe and compared byte for byte.
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -53,39 +54,66 @@ TEST(ExceptionLines, ThreadDecimalOnNtHexOn9xLocationForAccessViolationsWithTwoP
         record.ExceptionInformation[1] = row.second;
         C_ReportPipe report;
         WriteExceptionLines(report, record, row.thread, row.isNt);
-        EXPECT_EQ(row.text, report.Text());
+        // Addresses take the width of the build's pointers.
+        const std::string widened = std::regex_replace(row.text, std::regex("(at|location) 0x"),
+                                                       sizeof(void*) == 8 ? "$1 0x00000000" : "$&");
+        EXPECT_EQ(widened, report.Text());
     }
 }
 
 TEST(RegisterLines, FollowAnEmptyLineInTheirOrder)
 {
     CONTEXT c = {};
+    C_ReportPipe report;
+#if defined(_WIN64)
+    c.Rax = 0x1111111111111111, c.Rbx = 0x22222222, c.Rcx = 0x33333333, c.Rdx = 0x44444444,
+    c.Rsi = 0x55555555;
+    c.Rdi = 0x66666666, c.Rip = 0x00000001400015B5, c.Rsp = 0x65FE4C, c.Rbp = 0x65FE88, c.EFlags = 0x10202;
+    c.R8 = 8, c.R9 = 9, c.R10 = 10, c.R11 = 11, c.R12 = 12, c.R13 = 13, c.R14 = 14,
+    c.R15 = 0xF0F0F0F0F0F0F0F0;
+    c.SegCs = 0x33, c.SegSs = 0x2B, c.SegDs = 0x2C, c.SegEs = 0x2D, c.SegFs = 0x53, c.SegGs = 0x63;
+    WriteRegisterLines(report, c);
+    EXPECT_EQ(
+        "\r\nRAX=0x1111111111111111, CS=0x0033, RIP=0x00000001400015B5, Flags=0x00010202\r\n"
+        "RBX=0x0000000022222222, SS=0x002B, RSP=0x000000000065FE4C, RBP=0x000000000065FE88\r\n"
+        "RCX=0x0000000033333333, DS=0x002C, RSI=0x0000000055555555, FS=0x0053\r\n"
+        "RDX=0x0000000044444444, ES=0x002D, RDI=0x0000000066666666, GS=0x0063\r\n"
+        "R8=0x0000000000000008, R9=0x0000000000000009, R10=0x000000000000000A, R11=0x000000000000000B\r\n"
+        "R12=0x000000000000000C, R13=0x000000000000000D, R14=0x000000000000000E, R15=0xF0F0F0F0F0F0F0F0\r\n",
+        report.Text());
+#else
     c.Eax = 0x11111111, c.Ebx = 0x22222222, c.Ecx = 0x33333333, c.Edx = 0x44444444, c.Esi = 0x55555555;
     c.Edi = 0x66666666, c.Eip = 0x004015B5, c.Esp = 0x0065FE4C, c.Ebp = 0x0065FE88, c.EFlags = 0x10202;
     c.SegCs = 0x23, c.SegSs = 0x2B, c.SegDs = 0x2C, c.SegEs = 0x2D, c.SegFs = 0x6B, c.SegGs = 0x63;
-    C_ReportPipe report;
     WriteRegisterLines(report, c);
     EXPECT_EQ("\r\nEAX=0x11111111, CS=0x0023, EIP=0x004015B5, Flags=0x00010202\r\n"
               "EBX=0x22222222, SS=0x002B, ESP=0x0065FE4C, EBP=0x0065FE88\r\n"
               "ECX=0x33333333, DS=0x002C, ESI=0x55555555, FS=0x006B\r\n"
               "EDX=0x44444444, ES=0x002D, EDI=0x66666666, GS=0x0063\r\n",
               report.Text());
+#endif
 }
 
 TEST(MachineLines, ProcessorLinesEndOnTheOperatingSystemLine)
 {
+    // The architecture line names the build's own processor.
+    const std::string kArchitecture = sizeof(void*) == 8 ? "x64" : "x86";
     const struct
     {
         int processors, isNt, wow64;
-        const char* text;
+        std::string text;
     } kRows[] = {
         {2, 1, 0,
          "\r\nIntel P4 GenuineIntel x86 Family 15 2793 Mhz\r\nIntel P4 GenuineIntel x86 Family 15 2794 Mhz"
-         "\r\nWindows XP [Workstation] [5.1] Build 2600 Service Pack 2\r\nx86 Ansi\r\n"},
-        {0, 1, 1, "\r\nWindows XP [Workstation] [5.1] Build 2600 Service Pack 2\r\nx86 WOW64 Ansi\r\n"},
+         "\r\nWindows XP [Workstation] [5.1] Build 2600 Service Pack 2\r\n" +
+             kArchitecture + " Ansi\r\n"},
+        {0, 1, 1,
+         "\r\nWindows XP [Workstation] [5.1] Build 2600 Service Pack 2\r\n" + kArchitecture +
+             " WOW64 Ansi\r\n"},
         // The 9x family has no identifier: two blanks before the clock; the build is the low word.
         {1, 0, 0,
-         "\r\nx86 Family 15 GenuineIntel  2793 Mhz\r\nWindows 98 SE [4.10] Build 2222  A\r\nx86 Ansi\r\n"}};
+         "\r\nx86 Family 15 GenuineIntel  2793 Mhz\r\nWindows 98 SE [4.10] Build 2222  A\r\n" +
+             kArchitecture + " Ansi\r\n"}};
     const OSVERSIONINFOA nt = {sizeof(nt), 5, 1, 2600, 2, "Service Pack 2"};
     const OSVERSIONINFOA nine = {sizeof(nine), 4, 10, 0x040A08AE, 1, " A"};
     for (const auto& row : kRows)
@@ -123,8 +151,10 @@ TEST(ThreadRow, NtInDecimal9xInHex)
     C_ReportPipe report;
     WriteThreadRow(report, record, "EntryPoint", 1);
     WriteThreadRow(report, record, "", 0);
-    EXPECT_EQ("272        0x0065F258 0x00660000 0x004014B0 EntryPoint worker\r\n"
-              "0x00000110 0x0065F258 0x00660000 0x004014B0  worker\r\n",
+    // The start address takes the width of the build's pointers.
+    const std::string start = sizeof(void*) == 8 ? "0x00000000004014B0" : "0x004014B0";
+    EXPECT_EQ("272        0x0065F258 0x00660000 " + start +
+                  " EntryPoint worker\r\n0x00000110 0x0065F258 0x00660000 " + start + "  worker\r\n",
               report.Text());
 }
 

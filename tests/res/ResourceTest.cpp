@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <cstring>
 #include <set>
 #include <string>
@@ -265,6 +267,11 @@ TEST(Manifest, SelectsCommonControlsSix)
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
                              "publicKeyToken=\"6595b64144ccf1df\""})
         EXPECT_NE(std::string::npos, text.find(part)) << part;
+    // Both identities name the build's processor: a loader ignores a manifest of another one.
+    const std::regex architecture(sizeof(void*) == 8 ? "processorArchitecture=\"amd64\""
+                                                     : "processorArchitecture=\"X86\"");
+    EXPECT_EQ(2, std::distance(std::sregex_iterator(text.begin(), text.end(), architecture),
+                               std::sregex_iterator()));
     EXPECT_EQ(std::string::npos, text.find("dpiAware"));
 
     // The loader honoured it: the process's activation context sends "comctl32.dll" to the side-by-side

@@ -19,14 +19,49 @@ void DeleteUserKeyTree(const char* path)
     RegDeleteKeyA(HKEY_CURRENT_USER, path);
 }
 
+namespace
+{
+
+int s_scratchKeys = 0;
+const char kPrivateUser[] = "Software\\Karpolin Tests";
+
+std::string PrivateUserPath()
+{
+    return std::string(kPrivateUser) + "\\" + std::to_string(GetCurrentProcessId());
+}
+
+// HKEY_CURRENT_USER becomes the private key while the first scratch key lives.
+void RedirectUser(int on)
+{
+    if (on && s_scratchKeys++ == 0)
+    {
+        HKEY key;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, PrivateUserPath().c_str(), &key) == ERROR_SUCCESS)
+        {
+            RegOverridePredefKey(HKEY_CURRENT_USER, key);
+            RegCloseKey(key);
+        }
+    }
+    else if (!on && --s_scratchKeys == 0)
+    {
+        RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
+        DeleteUserKeyTree(PrivateUserPath().c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kPrivateUser); // only when no other run's key is left
+    }
+}
+
+} // namespace
+
 C_ScratchKey::C_ScratchKey(const char* path) : m_path(path)
 {
+    RedirectUser(1);
     DeleteUserKeyTree(path);
 }
 
 C_ScratchKey::~C_ScratchKey()
 {
     DeleteUserKeyTree(m_path.c_str());
+    RedirectUser(0);
 }
 
 void C_ScratchKey::SetRaw(const char* name, DWORD type, const void* data, DWORD size)

@@ -5,7 +5,9 @@
 #include <string>
 
 // A registry key below HKEY_CURRENT_USER that a test owns: deleted, with everything below it, when
-// the test begins and again when it ends.
+// the test begins and again when it ends. While any scratch key lives, HKEY_CURRENT_USER of this
+// process is a private key of the test run's own, so that a test run on a person's machine neither
+// reads nor changes their settings; the private key goes when the last scratch key does.
 class C_ScratchKey
 {
 public:

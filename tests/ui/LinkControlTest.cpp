@@ -10,6 +10,7 @@
 #include "support/Input.h"
 #include "support/Registry.h"
 #include "support/TestDialog.h"
+#include "sys/Target.h"
 #include "ui/LinkControl.h"
 
 namespace
@@ -22,7 +23,7 @@ std::vector<std::pair<std::string, int>> g_opened;
 
 BOOL WINAPI FakeShellExecute(SHELLEXECUTEINFOA* info)
 {
-    EXPECT_EQ(60u, info->cbSize);
+    EXPECT_EQ(Target::kShellExecuteInfoSize, info->cbSize);
     EXPECT_TRUE(!info->fMask && !info->hwnd && !info->lpVerb && !info->lpParameters && !info->lpDirectory);
     g_opened.push_back({info->lpFile, info->nShow});
     return TRUE;

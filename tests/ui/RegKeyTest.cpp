@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
 #include <string.h>
 
 #include <string>
@@ -87,4 +89,27 @@ TEST(C_RegKey, ReadStringAlwaysTerminatesAndNeverOverruns)
     BYTE raw[4];
     DWORD size = sizeof(raw);
     EXPECT_EQ(0, key.ReadRaw("long", raw, &size)) << "ReadRaw keeps to the caller's size";
+}
+
+// What a test writes below HKEY_CURRENT_USER never reaches the user's own key, HKEY_USERS\<user's SID>.
+TEST(ScratchKey, KeepsTheUsersOwnKeyUntouched)
+{
+    HANDLE token = NULL;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    char buffer[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size));
+    CloseHandle(token);
+    char* sid = NULL;
+    ASSERT_TRUE(ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid));
+    const std::string own = std::string(sid) + "\\" + kPath;
+    LocalFree(sid);
+
+    C_ScratchKey scratch(kPath);
+    C_RegKey key;
+    ASSERT_EQ(1, key.CreateKey(HKEY_CURRENT_USER, kPath));
+    EXPECT_EQ(1, key.WriteDword("Probe", 1));
+    EXPECT_EQ(1, key.CloseKey());
+    EXPECT_EQ(1, key.OpenRead(HKEY_CURRENT_USER, kPath));
+    EXPECT_EQ(0, key.OpenRead(HKEY_USERS, own.c_str())) << "written into the user's own key";
 }

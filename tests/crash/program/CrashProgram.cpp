@@ -46,12 +46,17 @@ LONG WINAPI ChainFilter(EXCEPTION_POINTERS* pointers)
     return result;
 }
 
-// This thread's information block, from its Self field at FS:0x18 (an offset hidden from the compiler,
-// which would take the read for an access to address 0x18).
+// This thread's information block, from its Self field at FS:0x18 (GS:0x30 on x64); the offset is
+// hidden from the compiler, which would take the read for an access to that low address.
 NT_TIB* OwnBlock()
 {
+#if defined(_WIN64)
+    static volatile DWORD self = 0x30;
+    return reinterpret_cast<NT_TIB*>(__readgsqword(self));
+#else
     static volatile DWORD self = 0x18;
     return reinterpret_cast<NT_TIB*>((ULONG_PTR)__readfsdword(self));
+#endif
 }
 
 } // namespace
@@ -69,7 +74,7 @@ int main(int argc, char** argv)
     if (argc > 1)
         s_crashHandler.SetDebugHelpName(argv[1]);
     int (*volatile crash)() = ReadFromAddressZero;
-    printf("main %lu 0x%08X %d-%d\n", GetCurrentThreadId(), (unsigned)(ULONG_PTR)crash, kFirstLine,
+    printf("main %lu 0x%p %d-%d\n", GetCurrentThreadId(), reinterpret_cast<void*>(crash), kFirstLine,
            kLastLine);
     fflush(stdout);
     return crash();
