@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commdlg.h>
+
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/Templates.h"
@@ -211,4 +215,33 @@ TEST(C_FontTools, FontFamilyExists)
     // A name longer than a face name can be is cut, never copied past its field.
     std::string longName(200, 'T');
     EXPECT_EQ(0, C_FontTools::FontFamilyExists(longName.c_str(), DEFAULT_CHARSET));
+}
+
+// The system's font dialog checks the structure size of the target it runs on; confirmed, it answers 1.
+TEST(C_FontTools, ChooseFontOpensTheSystemDialog)
+{
+    volatile LONG done = 0;
+    std::thread pressOk(
+        [&done]
+        {
+            for (int i = 0; i < 500 && !done; i++, Sleep(20))
+            {
+                HWND dialog = FindWindowA("#32770", NULL);
+                DWORD process = 0;
+                if (dialog && GetWindowThreadProcessId(dialog, &process) && process == GetCurrentProcessId())
+                {
+                    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                    return;
+                }
+            }
+        });
+    LOGFONTA font;
+    memset(&font, 0, sizeof(font));
+    font.lfHeight = -11;
+    strcpy(font.lfFaceName, "Tahoma");
+    const int chosen = C_FontTools::ChooseFont(&font, NULL);
+    const DWORD error = CommDlgExtendedError();
+    done = 1;
+    pressOk.join();
+    EXPECT_EQ(1, chosen) << "dialog error 0x" << std::hex << error;
 }
