@@ -25,5 +25,6 @@ echo "bench-download.sh: the $bits-bit build"
 karpolin_build $bits "$build/win$bits" link_bench
 
 trap karpolin_wine_stop EXIT
+trap "exit 130" INT TERM
 karpolin_wine_start "$build/win$bits/wineprefix" $bits
 "$WINELOADER" "$build/win$bits/tests/link_bench.exe"

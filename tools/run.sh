@@ -26,6 +26,7 @@ fi
 karpolin_build $bits "$build/win$bits" Karpolin
 
 trap karpolin_wine_stop EXIT
+trap "exit 130" INT TERM
 if [ -n "${DISPLAY:-}" ]; then
     export KARPOLIN_USE_DISPLAY=1
 else

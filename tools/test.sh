@@ -57,6 +57,7 @@ run_tests() { # $1: 32 or 64
 }
 
 trap karpolin_wine_stop EXIT
+trap "exit 130" INT TERM
 status=0 total=0 failed=0
 run_tests 64 "$@" || status=1
 summary64=$summary
