@@ -295,8 +295,8 @@ void WriteStack(const DebugHelpEntries* entries, CONTEXT* context, HANDLE file)
     SetErrorMode(previousMode);
 }
 
-void WriteTextReport(HANDLE file, EXCEPTION_POINTERS* pointers, const DebugHelpEntries* entries,
-                     C_DumpRecords* records)
+void WriteTextReport(HANDLE file, EXCEPTION_POINTERS* pointers, DWORD threadId,
+                     const DebugHelpEntries* entries, C_DumpRecords* records)
 {
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof(version));
@@ -304,7 +304,7 @@ void WriteTextReport(HANDLE file, EXCEPTION_POINTERS* pointers, const DebugHelpE
     GetVersionExA(&version);
     int isNt = (version.dwPlatformId & VER_PLATFORM_WIN32_NT) != 0;
 
-    WriteExceptionLines(file, *pointers->ExceptionRecord, GetCurrentThreadId(), isNt);
+    WriteExceptionLines(file, *pointers->ExceptionRecord, threadId, isNt);
     WriteRegisterLines(file, *pointers->ContextRecord);
 
     {

@@ -47,7 +47,7 @@ int GetSourceLine(const DebugHelpEntries& entries, DWORD64 address, IMAGEHLP_LIN
 // Nothing without the debug help library (`entries` null).
 void WriteStack(const DebugHelpEntries* entries, CONTEXT* context, HANDLE file);
 
-// The whole report for the exception, on the thread that raised it. `entries` is null without the
+// The whole report for the exception that thread `threadId` raised. `entries` is null without the
 // debug help library; the record lists are emptied and their records freed as they are written.
-void WriteTextReport(HANDLE file, EXCEPTION_POINTERS* pointers, const DebugHelpEntries* entries,
-                     C_DumpRecords* records);
+void WriteTextReport(HANDLE file, EXCEPTION_POINTERS* pointers, DWORD threadId,
+                     const DebugHelpEntries* entries, C_DumpRecords* records);

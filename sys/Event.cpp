@@ -51,9 +51,13 @@ int C_Event::Wait(DWORD milliseconds, int* timedOut)
     return 0;
 }
 
-int C_Event::WaitPumping(DWORD milliseconds)
+int C_Event::WaitPumping(DWORD milliseconds, PumpMode mode)
 {
     const DWORD start = GetTickCount();
+    // PeekMessage calls the window procedures of sent messages itself; PM_QS_SENDMESSAGE keeps it
+    // from returning anything else.
+    const UINT peek = mode == kPumpAll ? PM_REMOVE : PM_REMOVE | PM_QS_SENDMESSAGE;
+    const DWORD wake = mode == kPumpAll ? kWakeMask : QS_SENDMESSAGE;
     for (;;)
     {
         DWORD remaining = INFINITE;
@@ -61,7 +65,7 @@ int C_Event::WaitPumping(DWORD milliseconds)
         if (milliseconds != INFINITE && !RemainingWaitTime(start, GetTickCount(), milliseconds, &remaining))
             return 0;
         MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        while (PeekMessageA(&msg, NULL, 0, 0, peek))
         {
             if (msg.message == WM_QUIT)
             {
@@ -70,12 +74,15 @@ int C_Event::WaitPumping(DWORD milliseconds)
             }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-            // A window that keeps posting to itself would hold the drain forever.
+            // A window that keeps posting to itself would hold the drain forever: the event and the
+            // clock are looked at after every message.
+            if (WaitForSingleObject(m_handle, 0) == WAIT_OBJECT_0)
+                return 1;
             if (milliseconds != INFINITE &&
                 !RemainingWaitTime(start, GetTickCount(), milliseconds, &remaining))
                 return 0;
         }
-        DWORD r = MsgWaitForMultipleObjects(1, &m_handle, FALSE, remaining, kWakeMask);
+        DWORD r = MsgWaitForMultipleObjects(1, &m_handle, FALSE, remaining, wake);
         if (r == WAIT_OBJECT_0)
             return 1;
         if (r != WAIT_OBJECT_0 + 1)

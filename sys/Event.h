@@ -8,6 +8,15 @@
 // does not end a wait early.
 int RemainingWaitTime(DWORD start, DWORD now, DWORD milliseconds, DWORD* remaining);
 
+// What WaitPumping dispatches: every message of the thread, or only the messages that other threads
+// send to its windows, so that they are not blocked; the thread's own input, posted messages, timers
+// and paints then stay queued.
+enum PumpMode
+{
+    kPumpAll,
+    kPumpSentOnly
+};
+
 // An owned event handle with an alertable wait and a wait that keeps the thread's windows alive.
 class C_Event
 {
@@ -22,7 +31,7 @@ public:
     int Wait(DWORD milliseconds, int* timedOut = NULL);
     // Dispatches the calling thread's messages while it waits; INFINITE waits without limit.
     // A WM_QUIT ends the wait with 0 and is posted again for the caller's own loop.
-    int WaitPumping(DWORD milliseconds);
+    int WaitPumping(DWORD milliseconds, PumpMode mode = kPumpAll);
     HANDLE Handle() const { return m_handle; }
 
 private:

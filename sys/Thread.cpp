@@ -52,11 +52,11 @@ DWORD WINAPI C_Thread::Finish(void* self)
     return r;
 }
 
-int C_Thread::Wait(DWORD milliseconds)
+int C_Thread::Wait(DWORD milliseconds, PumpMode mode)
 {
     if (!(m_flags.load() & kRunning))
         return 0;
-    return m_done.WaitPumping(milliseconds == 0 ? INFINITE : milliseconds);
+    return m_done.WaitPumping(milliseconds == 0 ? INFINITE : milliseconds, mode);
 }
 
 void C_Thread::ForceStop()

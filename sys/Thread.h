@@ -20,8 +20,9 @@ public:
     // Refuses (0) while a run is still going; nothing changes then.
     int Start(C_ThreadRoutine routine, void* data, DWORD value);
     // 1 when the end of the running routine was seen; 0 at once when nothing runs.
-    // 0 milliseconds waits without limit. The calling thread's messages are dispatched meanwhile.
-    int Wait(DWORD milliseconds);
+    // 0 milliseconds waits without limit. The calling thread's messages are dispatched meanwhile
+    // (see PumpMode).
+    int Wait(DWORD milliseconds, PumpMode mode = kPumpAll);
 
     int IsRunning() const { return (m_flags.load() & kRunning) != 0; }
     void* Data() const { return m_data; }

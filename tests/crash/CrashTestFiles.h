@@ -6,6 +6,7 @@
 #include <dbghelp.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,7 +20,7 @@ inline std::string ThisFolder()
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
-inline std::string ReadWholeFile(const std::string& path)
+inline std::string ReadWholeFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -123,17 +123,6 @@ TEST(C_Event, WaitPumpingDispatchesQueuedMessagesBeforeLookingAtTheEvent)
     EXPECT_EQ(1, window.Count(WM_APP + 7));
 }
 
-TEST(C_Event, WaitPumpingDispatchesMessagesWhileItWaits)
-{
-    C_CountingWindow window;
-    C_Event event;
-    ASSERT_EQ(1, event.Create(TRUE, FALSE));
-    SetTimer(window.Handle(), 1, 20, NULL);
-    EXPECT_EQ(0, event.WaitPumping(300));
-    KillTimer(window.Handle(), 1);
-    EXPECT_GE(window.Count(WM_TIMER), 3);
-}
-
 TEST(C_Event, QuitDuringWaitPumpingIsPostedAgainAndTheThreadGoesOn)
 {
     HANDLE gate = CreateEventA(NULL, TRUE, FALSE, NULL);
@@ -159,22 +148,61 @@ TEST(C_Event, QuitDuringWaitPumpingIsPostedAgainAndTheThreadGoesOn)
     CloseHandle(gate);
 }
 
-TEST(C_Event, FiniteWaitPumpingEndsOnTimeEvenWhenTheQueueNeverEmpties)
+TEST(C_Event, WaitPumpingEndsOnTimeOrAtTheEventEvenWhenTheQueueNeverEmpties)
+{
+    const struct
+    {
+        DWORD milliseconds, setAfter;
+        int result;
+        DWORD least, most;
+    } kRows[] = {{300, 0, 0, 290, 800}, {INFINITE, 100, 1, 90, 800}};
+    for (const auto& row : kRows)
+    {
+        C_CountingWindow window;
+        window.RepostForever(WM_APP + 3);
+        ASSERT_TRUE(PostMessageA(window.Handle(), WM_APP + 3, 0, 0));
+        C_Event event;
+        ASSERT_EQ(1, event.Create(TRUE, FALSE));
+        C_Thread setter, stopper;
+        if (row.setAfter)
+            setter.Start([](void* event, DWORD delay) { return Sleep(delay), (DWORD)SetEvent(event); },
+                         event.Handle(), row.setAfter);
+        // Lets a wait that never looks at the event end after all; ended unfinished with the row.
+        stopper.Start([](void* window, DWORD)
+                      { return Sleep(3000), static_cast<C_CountingWindow*>(window)->RepostForever(0), 0ul; },
+                      &window, 0);
+
+        DWORD start = GetTickCount();
+        EXPECT_EQ(row.result, event.WaitPumping(row.milliseconds));
+        DWORD elapsed = ElapsedSince(start);
+        EXPECT_GE(elapsed, row.least);
+        EXPECT_LT(elapsed, row.most);
+        EXPECT_GT(window.Count(WM_APP + 3), 10);
+        window.RepostForever(0);
+        setter.Wait(0);
+    }
+}
+
+TEST(C_Event, WaitPumpingSentOnlyAnswersOtherThreadsAndLeavesTimersAndPostedMessages)
 {
     C_CountingWindow window;
-    window.RepostForever(WM_APP + 3);
-    ASSERT_TRUE(PostMessageA(window.Handle(), WM_APP + 3, 0, 0));
     SetTimer(window.Handle(), 1, 1, NULL);
-    C_Event event;
-    ASSERT_EQ(1, event.Create(TRUE, FALSE));
-
-    DWORD start = GetTickCount();
-    EXPECT_EQ(0, event.WaitPumping(300));
-    DWORD elapsed = ElapsedSince(start);
-    EXPECT_GE(elapsed, 290u);
-    EXPECT_LT(elapsed, 800u);
-    EXPECT_GT(window.Count(WM_APP + 3), 10);
-    window.RepostForever(0);
+    ASSERT_TRUE(PostMessageA(window.Handle(), WM_APP + 2, 0, 0));
+    C_Thread sender;
+    ASSERT_EQ(1, sender.Start(
+                     [](void* window, DWORD)
+                     {
+                         DWORD_PTR answer = 0;
+                         Sleep(100);
+                         return (DWORD)SendMessageTimeoutA((HWND)window, WM_APP + 1, 0, 0, SMTO_BLOCK, 2000,
+                                                           &answer);
+                     },
+                     window.Handle(), 0));
+    EXPECT_EQ(1, sender.Wait(5000, kPumpSentOnly));
+    EXPECT_NE(0u, sender.Result()) << "answered";
+    EXPECT_EQ(0, window.Count(WM_TIMER));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, window.Handle(), WM_APP + 2, WM_APP + 2, PM_REMOVE)) << "still queued";
     KillTimer(window.Handle(), 1);
 }
 

@@ -1,7 +1,8 @@
-// Crashes on purpose for the end-to-end test: it gets its handler by static construction like the
-// real program, names its main thread and reads from address 0 on it; after the crash files a filter
-// of its own raises a second exception on another thread. It logs what it did to "output.log".
-// Argument: a debug help library to load instead of "dbghelp.dll" (a missing one).
+// Crashes on purpose for the end-to-end test: it gets its handler by static construction like the real
+// program, names its main thread and crashes where and how its first two arguments say (kPlaces,
+// kCrashes). A filter of its own around the handler's logs to "output.log" what the handler answered,
+// and with the third argument "second" raises a second exception on another thread; any other third
+// argument names a debug help library to load instead of "dbghelp.dll".
 #include <windows.h>
 #include <intrin.h>
 
@@ -9,6 +10,9 @@
 #include <string.h>
 
 #include "crash/CrashHandler.h"
+#include "res/Resource.h"
+#include "sys/Thread.h"
+#include "ui/Dialog.h"
 
 static C_CrashHandler s_crashHandler;
 
@@ -16,41 +20,122 @@ namespace
 {
 
 LPTOP_LEVEL_EXCEPTION_FILTER s_installed = NULL;
-volatile LONG s_calls = 0;
+volatile LONG s_calls = 0, s_firstResult = -1, s_second = 0;
+volatile DWORD s_firstThread = 0;
 int* volatile s_nowhere = NULL;
 int* volatile s_badAddress = reinterpret_cast<int*>(0xBAD);
+volatile int s_zero = 0, s_one = 1;
+int (*volatile s_crash)() = NULL;
 
-const int kFirstLine = __LINE__ + 1;
-int ReadFromAddressZero() // called through a volatile pointer: never inlined
+// The crashing functions, between these two lines; each is called through a volatile pointer, so
+// none is inlined and the recursion stays a recursion.
+const int kFirstLine = __LINE__;
+int ReadFromAddressZero()
 {
     return *s_nowhere;
 }
-const int kLastLine = __LINE__ - 1;
-
-DWORD WINAPI WriteToBadAddress(void*)
+int WriteToAddressZero()
 {
-    printf("second %lu\n", GetCurrentThreadId());
+    return *s_nowhere = 1;
+}
+int Recurse()
+{
+    volatile char frame[512];
+    frame[0] = 1;
+    return s_crash() + frame[0];
+}
+int ExecuteIllegalInstruction()
+{
+    __builtin_trap();
+}
+int DivideByZero()
+{
+    return s_one / s_zero;
+}
+const int kLastLine = __LINE__;
+
+const struct
+{
+    const char* name;
+    int (*run)();
+} kCrashes[] = {{"read", ReadFromAddressZero},
+                {"write", WriteToAddressZero},
+                {"overflow", Recurse},
+                {"illegal", ExecuteIllegalInstruction},
+                {"divide", DivideByZero}};
+
+DWORD Crash(void* = NULL, DWORD = 0)
+{
+    printf("crash %lu\n", GetCurrentThreadId());
     fflush(stdout);
-    *s_badAddress = 1;
+    return s_crash();
+}
+
+DWORD WINAPI LogFirstCall(void*)
+{
+    printf("filter 1 %lu %ld\n", s_firstThread, s_firstResult);
+    if (s_second)
+        printf("second %lu\n", GetCurrentThreadId());
+    fflush(stdout);
+    if (s_second)
+        *s_badAddress = 1;
     return 0;
 }
 
+// Prints nothing on the thread of the first exception, whose stack may be used up.
 LONG WINAPI ChainFilter(EXCEPTION_POINTERS* pointers)
 {
     LONG call = InterlockedIncrement(&s_calls), result = s_installed(pointers);
-    printf("filter %ld %lu %ld\n", call, GetCurrentThreadId(), result);
-    fflush(stdout);
-    // The second exception ends the process through the system's default handling.
-    if (call == 1)
-        WaitForSingleObject(CreateThread(NULL, 0, WriteToBadAddress, NULL, 0, NULL), 30000);
+    if (call != 1)
+    {
+        printf("filter %ld %lu %ld\n", call, GetCurrentThreadId(), result);
+        fflush(stdout);
+        return result;
+    }
+    s_firstThread = GetCurrentThreadId();
+    s_firstResult = result;
+    // A second exception ends the process through the system's default handling.
+    WaitForSingleObject(CreateThread(NULL, 0, LogFirstCall, NULL, 0, NULL), 30000);
     return result;
 }
 
-// This thread's information block, from its Self field at FS:0x18 (GS:0x30 on x64); the offset is
-// hidden from the compiler, which would take the read for an access to that low address.
+// Not a message: the crash is on a worker thread, while the window runs modally.
+const UINT kWorker = WM_APP;
+const struct
+{
+    const char* name;
+    UINT place;
+} kPlaces[] = {
+    {"main", 0}, {"timer", WM_TIMER}, {"paint", WM_PAINT}, {"command", WM_COMMAND}, {"worker", kWorker}};
+
+// The real program's main window, crashing in the handler of its `place`.
+class C_CrashWindow : public C_Dialog
+{
+public:
+    explicit C_CrashWindow(UINT place) : m_place(place) {}
+    int OnInitDialog() override
+    {
+        if (m_place == WM_TIMER)
+            SetTimer(m_window, 1, 50, NULL);
+        if (m_place == WM_COMMAND)
+            PostMessageA(m_window, WM_COMMAND, IDOK, 0);
+        if (m_place == kWorker)
+            m_worker.Start(Crash, NULL, 0);
+        return 1;
+    }
+    int OnCommand(WORD id, WPARAM, LPARAM) override { return id == IDOK ? (int)Crash() : 0; }
+    INT_PTR OnMessage(UINT message, WPARAM, LPARAM) override { return message == m_place ? Crash() : 0; }
+
+private:
+    UINT m_place;
+    C_Thread m_worker;
+};
+
+// This thread's information block, from its Self field at FS:0x18 or GS:0x30 (an offset hidden from the
+// compiler, which would take the read for an access to that address).
 NT_TIB* OwnBlock()
 {
-#if defined(_WIN64)
+#ifdef _WIN64
     static volatile DWORD self = 0x30;
     return reinterpret_cast<NT_TIB*>(__readgsqword(self));
 #else
@@ -69,13 +154,19 @@ int main(int argc, char** argv)
     memset(name + 21, 'x', sizeof(name) - 22);
     OwnBlock()->ArbitraryUserPointer = name;
     s_installed = SetUnhandledExceptionFilter(ChainFilter);
-    if (s_installed != &C_CrashHandler::OnUnhandledException)
+    if (s_installed != &C_CrashHandler::OnUnhandledException || argc < 3)
         return 3; // the handler's filter was not installed
-    if (argc > 1)
-        s_crashHandler.SetDebugHelpName(argv[1]);
-    int (*volatile crash)() = ReadFromAddressZero;
-    printf("main %lu 0x%p %d-%d\n", GetCurrentThreadId(), reinterpret_cast<void*>(crash), kFirstLine,
-           kLastLine);
+    s_second = argc > 3 && strcmp(argv[3], "second") == 0;
+    if (argc > 3 && !s_second)
+        s_crashHandler.SetDebugHelpName(argv[3]);
+    for (const auto& crash : kCrashes)
+        if (strcmp(argv[2], crash.name) == 0)
+            s_crash = crash.run;
+    printf("main %lu %d-%d\n", GetCurrentThreadId(), kFirstLine, kLastLine);
     fflush(stdout);
-    return crash();
+    for (const auto& place : kPlaces)
+        if (strcmp(argv[1], place.name) == 0 && s_crash)
+            return place.place ? (int)C_CrashWindow(place.place).DoModal(GetModuleHandleA(NULL), IDD_MAIN, 0)
+                               : (int)Crash();
+    return 4;
 }
