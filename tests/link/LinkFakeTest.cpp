@@ -29,8 +29,9 @@ std::string Bytes(char c)
                              : std::string(1, c);
 }
 
-// A scripted line: each read takes the next letter of `script` at once (_ or none left: silence,
-// ! a failed read) and notes how long it could have waited.
+// A scripted line: each read takes the next letter of `script` at once (_: silence, ! a failed read),
+// then, with no letter left, what it can of `line` (silence when that is empty too), and notes how
+// long it could have waited.
 class C_FakePort : public C_Port
 {
 public:
@@ -54,8 +55,9 @@ public:
                         timeouts.ReadTotalTimeoutConstant);
         if (beforeRead)
             beforeRead(waits.size() - 1);
-        const char letter = waits.size() <= strlen(script) ? script[waits.size() - 1] : '_';
-        const std::string answer = Bytes(letter);
+        const char letter = waits.size() <= strlen(script) ? script[waits.size() - 1] : 0;
+        const std::string answer = letter ? Bytes(letter) : line.substr(std::min(taken, line.size()), count);
+        taken += letter ? 0 : answer.size();
         *received = answer.size() < count ? (DWORD)answer.size() : count;
         memcpy(buffer, answer.data(), *received);
         return letter != '!';
@@ -64,6 +66,8 @@ public:
     static void Refresh(void* line) { static_cast<C_FakePort*>(line)->events += "refresh "; }
 
     const char* script = "";
+    std::string line;
+    size_t taken = 0;
     std::function<void(size_t read)> beforeRead;
     int openResult = 1, writeResult = 1;
     std::string written, events; // events: "open ", "close " and what a test adds
@@ -96,7 +100,7 @@ const FakeCase kCases[] = {
     {"silent card, Cancel meanwhile", 0, 0, "eH1_", 3, -1, kEndIncomplete, 0, "1", 0, "EHRR"},
     {"header never comes", 0, 0, "e", -1, -1, kEndExchangeFailed, 0, "", 6, "EH"},
     {"read fails after records", 0, 0, "eH12!", -1, -1, kEndReadFailure, 1, "12", 4, "EHRRR"},
-    {"read fails in the scan", 0, 0, "eH1bx_!", -1, -1, kEndReadFailure, 1, "1", 4, "EHRRBBB"},
+    {"read fails in the scan", 0, 0, "eH1bx!", -1, -1, kEndReadFailure, 1, "1", 4, "EHRRBB"},
     {"header read fails", 0, 0, "e!", -1, -1, kEndExchangeFailed, 0, "", 4, "EH"},
     {"echo read fails", 0, 0, "!", -1, -1, kEndExchangeFailed, 0, "", 2, "E"},
     {"command write fails", 0, kWriteFails, "", -1, -1, kEndExchangeFailed, 0, "", 1, ""},
@@ -112,6 +116,62 @@ const FakeCase kCases[] = {
 };
 
 int nodesLeft;
+
+// Record n of a card, its number in bytes 2-3 and, over a hundred, 5-6.
+std::string Record(int n)
+{
+    char record[49];
+    snprintf(record, sizeof(record), "\r %02d;%02d;12:00:00;00001;020 000.1;001.5; 151; 981", n % 100,
+             n / 100 % 100);
+    return record;
+}
+
+std::vector<int> Numbers(int first, int last)
+{
+    std::vector<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers.push_back(n);
+    return numbers;
+}
+
+// What the line did to a card's bytes: in piece `piece` (0 the header, k record k, then the end
+// marker) `drop` bytes from `at` on were lost and `insert` came in their place.
+struct Damage
+{
+    int piece, at, drop;
+    std::string insert;
+};
+
+struct DamagedCard
+{
+    const char* name;
+    int records; // the card sends the header, records 1 to n and 'o'
+    std::vector<Damage> damage;
+    std::vector<int> kept; // in order; -k: the 48 bytes that arrived from record k's start on
+    int headerKept;        // bytes of the header kept, blanks after them
+    DownloadEnding ending;
+};
+
+const DamagedCard kDamagedCards[] = {
+    {"record 2 one byte short", 5, {{2, 47, 1, ""}}, {1, 3, 4, 5}, 83, kEndMarker},
+    {"20 NUL bytes between records 2 and 3",
+     5,
+     {{3, 0, 0, std::string(20, 0)}},
+     Numbers(1, 5),
+     83,
+     kEndMarker},
+    {"header one byte short", 5, {{0, 40, 1, ""}}, Numbers(1, 5), 82, kEndMarker},
+    {"record 2 missing byte 46", 5, {{2, 46, 1, ""}}, {1, 3, 4, 5}, 83, kEndMarker},
+    {"extra byte in record 2's last field", 5, {{2, 46, 0, "x"}}, {1, -2, 3, 4, 5}, 83, kEndMarker},
+    {"last record short, its block took the 'o'", 5, {{5, 10, 1, ""}}, Numbers(1, 4), 83, kEndMarker},
+    {"last record short at its end", 5, {{5, 47, 1, ""}}, {1, 2, 3, 4, -5}, 83, kEndMarker},
+    {"noise bytes inside a field", 5, {{2, 10, 0, "#%&"}}, {1, 3, 4, 5}, 83, kEndMarker},
+    {"a CR inside a field", 5, {{2, 10, 1, "\r"}}, {1, 3, 4, 5}, 83, kEndMarker},
+    {"two malformed records in a row", 5, {{2, 16, 1, ","}, {3, 16, 1, ","}}, {1, 4, 5}, 83, kEndMarker},
+    {"last record too long, no 'o'", 5, {{5, 10, 0, "#"}, {6, 0, 1, ""}}, Numbers(1, 4), 83, kEndIncomplete},
+    {"header short by 50 bytes", 5, {{0, 33, 50, ""}}, Numbers(1, 5), 33, kEndMarker},
+    {"2,000 clean records", 2000, {}, Numbers(1, 2000), 83, kEndMarker},
+};
 
 } // namespace
 
@@ -193,4 +253,38 @@ TEST(StartDownload, RefusesWhileAWorkerRunsAndLeavesItsCancelAlone)
     port.beforeRead = nullptr;
     ASSERT_TRUE(rig.Download(10000));
     EXPECT_EQ(kEndMarker, rig.download.ending);
+}
+
+// On the fake line, since the silences after damage last 35 s and more on a real one.
+TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
+{
+    for (const DamagedCard& row : kDamagedCards)
+    {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> pieces{
+            "\r\nA123456  14:05:00 03.05.24  13:40:00 03.05.24  24 02.5 1.293 0.01 06.0 0.84 012.5"};
+        for (int n = 1; n <= row.records; ++n)
+            pieces.push_back(Record(n));
+        pieces.push_back("o");
+        for (const Damage& damage : row.damage)
+            pieces[damage.piece].replace(damage.at, damage.drop, damage.insert);
+        C_MessageBoxAnswerer answerer("Karpolin", IDOK);
+        C_LinkRig rig("com5");
+        C_FakePort port;
+        rig.download.port = &port;
+        port.script = "e";
+        std::vector<size_t> starts;
+        for (const std::string& piece : pieces)
+            starts.push_back(port.line.size()), port.line += piece;
+        ASSERT_TRUE(rig.Download(10000));
+
+        EXPECT_EQ(row.ending, rig.download.ending);
+        EXPECT_EQ(row.ending == kEndMarker, rig.dataValid.load());
+        std::vector<std::string> kept;
+        for (int k : row.kept)
+            kept.push_back(k > 0 ? Record(k) : port.line.substr(starts[-k], 48));
+        EXPECT_EQ(kept, rig.Records());
+        EXPECT_EQ(port.line.substr(0, row.headerKept) + std::string(83 - row.headerKept, ' '), rig.Header());
+        EXPECT_TRUE(answerer.Seen().empty());
+    }
 }
