@@ -150,6 +150,7 @@ struct DamagedCard
     std::vector<int> kept; // in order; -k: the 48 bytes that arrived from record k's start on
     int headerKept;        // bytes of the header kept, blanks after them
     DownloadEnding ending;
+    int cancelBefore = -1; // the read before which Cancel is pressed
 };
 
 const DamagedCard kDamagedCards[] = {
@@ -169,7 +170,14 @@ const DamagedCard kDamagedCards[] = {
     {"a CR inside a field", 5, {{2, 10, 1, "\r"}}, {1, 3, 4, 5}, 83, kEndMarker},
     {"two malformed records in a row", 5, {{2, 16, 1, ","}, {3, 16, 1, ","}}, {1, 4, 5}, 83, kEndMarker},
     {"last record too long, no 'o'", 5, {{5, 10, 0, "#"}, {6, 0, 1, ""}}, Numbers(1, 4), 83, kEndIncomplete},
-    {"header short by 50 bytes", 5, {{0, 33, 50, ""}}, Numbers(1, 5), 33, kEndMarker},
+    {"header short by 50 bytes, a CR inside record 1",
+     5,
+     {{0, 33, 50, ""}, {1, 10, 1, "\r"}},
+     Numbers(2, 5),
+     33,
+     kEndMarker},
+    {"record 5 cut short before the 'o'", 5, {{5, 20, 28, ""}}, Numbers(1, 4), 83, kEndIncomplete},
+    {"Cancel as a CR inside a block is found", 5, {{2, 47, 1, ""}}, {1}, 83, kEndCancelled, 3},
     {"2,000 clean records", 2000, {}, Numbers(1, 2000), 83, kEndMarker},
 };
 
@@ -273,6 +281,7 @@ TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
         C_FakePort port;
         rig.download.port = &port;
         port.script = "e";
+        port.beforeRead = [&](size_t index) { rig.cancelRequested |= (int)index == row.cancelBefore; };
         std::vector<size_t> starts;
         for (const std::string& piece : pieces)
             starts.push_back(port.line.size()), port.line += piece;
