@@ -17,8 +17,7 @@ namespace
 std::string Record(int n)
 {
     char record[49];
-    snprintf(record, sizeof(record), "\r %02d;%02d;12:00:00;00001;020 000.1;001.5; 151; 981", n % 100,
-             n / 100 % 100);
+    sprintf(record, "\r %02d;%02d;12:00:00;00001;020 000.1;001.5; 151; 981", n % 100, n / 100 % 100);
     return record;
 }
 
@@ -121,8 +120,7 @@ const FakeCase kCases[] = {
 
 int nodesLeft;
 
-// What the line did to a card's bytes: in piece `piece` (0 the header, k record k, then the end
-// marker) `drop` bytes from `at` on were lost and `insert` came in their place.
+// In piece `piece` (0 the header, k record k, then 'o') `drop` bytes from `at` on were lost, `insert` came.
 struct Damage
 {
     int piece, at, drop;
@@ -241,10 +239,9 @@ TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
     for (const DamagedCard& row : kDamagedCards)
     {
         SCOPED_TRACE(row.name);
-        std::vector<std::string> pieces{std::string(83, 'h')};
-        for (int n = 1; n <= row.records; ++n)
-            pieces.push_back(Record(n));
-        pieces.push_back("o");
+        std::vector<std::string> pieces(row.records + 2, "o");
+        for (int n = 0; n <= row.records; ++n)
+            pieces[n] = n ? Record(n) : std::string(83, 'h');
         for (const Damage& damage : row.damage)
             pieces[damage.piece].replace(damage.at, damage.drop, damage.insert);
         C_MessageBoxAnswerer answerer("Karpolin", IDOK);
@@ -256,10 +253,8 @@ TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
         for (const std::string& piece : pieces)
             port.line += piece;
         ASSERT_TRUE(rig.Download(10000));
-
         EXPECT_EQ(row.ending, rig.download.ending);
-        std::vector<std::string> kept(pieces.end() - 1 - (row.kept.empty() ? row.records : 0),
-                                      pieces.end() - 1);
+        std::vector<std::string> kept(pieces.end() - 1 - row.records * row.kept.empty(), pieces.end() - 1);
         for (int k : row.kept)
             kept.push_back(k > 0 ? Record(k) : (pieces[-k] + pieces[1 - k]).substr(0, 48));
         EXPECT_EQ(kept, rig.Records());
