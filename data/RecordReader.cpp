@@ -41,7 +41,6 @@ RecordsEnding C_RecordReader::ReadRecord()
         return kReadNoMemory;
     char* block = node->record.bytes;
     const DWORD size = PointRecord::kSize;
-    const int fresh = m_pendingCount == 0;
     DWORD got = 0;
     const int read = Take(block, size, &got);
     if (!read || got < size)
@@ -50,7 +49,8 @@ RecordsEnding C_RecordReader::ReadRecord()
         if (!read)
             return kReadFailed;
         // A lone 'o', or silence after a block that swallowed it because a byte before it was lost.
-        if (fresh && got <= 1 && m_last == kCardEndMarker)
+        // Bytes pending are the newest received, so a single one is the last byte too.
+        if (got <= 1 && m_last == kCardEndMarker)
             return kReadEndMarker;
         return got ? kReadCutShort : kReadSilent;
     }
