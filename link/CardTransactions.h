@@ -10,9 +10,7 @@ enum CardByte
 {
     kCommandSend = 'e',
     kCommandErase = 'r',
-    kCardEndMarker = 'o',
-    kCardAcknowledge = 'o',
-    kCardRecordStart = '\r'
+    kCardAcknowledge = 'o'
 };
 
 // Each transaction sets the read time-outs it needs, reports its own failure once with its protocol

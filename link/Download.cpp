@@ -1,5 +1,6 @@
 #include "link/Download.h"
 
+#include "data/RecordReader.h"
 #include "link/CardTransactions.h"
 
 int IsValidEnding(DownloadEnding ending)
@@ -35,10 +36,25 @@ DWORD DownloadWorker(void* data, DWORD)
     return 0;
 }
 
-static LONG Cancel(const DownloadJob& job)
+namespace
 {
-    return job.cancelRequested->load();
-}
+
+// The card's line under the block time-outs; ReadBlock reports a failed read (protocol error 4).
+class C_CardLine : public C_ByteSource
+{
+public:
+    C_CardLine(C_Port& port, const LinkOwner& owner) : m_port(port), m_owner(owner) {}
+    int Read(void* buffer, DWORD count, DWORD* received) override
+    {
+        return ReadBlock(m_port, m_owner, buffer, count, 1, received);
+    }
+
+private:
+    C_Port& m_port;
+    const LinkOwner& m_owner;
+};
+
+} // namespace
 
 // Reads what follows the echo: the header, then records until one of the endings.
 static DownloadEnding ReadCard(DownloadJob& job, C_Port& port)
@@ -54,69 +70,25 @@ static DownloadEnding ReadCard(DownloadJob& job, C_Port& port)
     }
     if (!ReadBlock(port, owner, job.header->bytes, MeasurementHeader::kSize, 0, NULL))
         return kEndExchangeFailed;
-    if (Cancel(job) == 1)
+
+    C_CardLine line(port, owner);
+    C_RecordReader reader(line, *job.records, job.newNode, job.cancelRequested);
+    reader.TakeHeader(*job.header);
+    if (job.cancelRequested->load() == 1)
         return kEndCancelled;
-
-    RecordNode* (*newNode)() = job.newNode ? job.newNode : NewRecordNode;
-    // Set when the scan has already taken the carriage return that starts the next record.
-    int resync = 0;
-    for (;;)
+    switch (reader.ReadRecords())
     {
-        RecordNode* node = newNode();
-        if (!node)
-            return kEndNoMemory;
-        char* bytes = node->record.bytes;
-        const DWORD wanted = resync ? PointRecord::kSize - 1 : PointRecord::kSize;
-        DWORD received = 0;
-        if (!ReadBlock(port, owner, resync ? bytes + 1 : bytes, wanted, 1, &received))
-        {
-            DeleteRecordNode(node);
-            return kEndReadFailure;
-        }
-        if (resync)
-        {
-            bytes[0] = kCardRecordStart;
-            resync = 0;
-        }
-
-        if (received == wanted)
-        {
-            if (IsWellFormed(node->record))
-            {
-                job.records->Append(node);
-                if (Cancel(job) == 1)
-                    return kEndCancelled;
-                continue;
-            }
-            DeleteRecordNode(node);
-            if (Cancel(job) != 0)
-                return kEndCancelInScan;
-            // Skip to the carriage return that begins the next record on the card.
-            for (;;)
-            {
-                BYTE c = 0;
-                DWORD got = 0;
-                if (!ReadBlock(port, owner, &c, 1, 1, &got))
-                    return kEndReadFailure;
-                if (got == 1 && c == kCardRecordStart)
-                {
-                    resync = 1;
-                    if (Cancel(job) == 1)
-                        return kEndCancelled;
-                    break;
-                }
-                if (Cancel(job) != 0)
-                    return kEndCancelInScan;
-            }
-            continue;
-        }
-
-        // The card sends 'o' where the next record would begin, then falls silent. After a
-        // resynchronisation byte 0 holds the carriage return, so a lone byte there is no marker.
-        const char first = bytes[0];
-        DeleteRecordNode(node);
-        if (received == 1 && first == kCardEndMarker)
-            return kEndMarker;
+    case kReadEndMarker:
+        return kEndMarker;
+    case kReadFailed:
+        return kEndReadFailure;
+    case kReadCancelledInScan:
+        return kEndCancelInScan;
+    case kReadCancelled:
+        return kEndCancelled;
+    case kReadNoMemory:
+        return kEndNoMemory;
+    default: // silence, or a record cut short by it
         return kEndIncomplete;
     }
 }

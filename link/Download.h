@@ -14,11 +14,11 @@
 // How a download ended; the first three are the valid endings that set DataValid.
 enum DownloadEnding
 {
-    kEndMarker,         // the card's 'o'
+    kEndMarker,         // the card's 'o', also when silence follows one that ended a damaged block
     kEndReadFailure,    // a read failed in the record loop or the scan (protocol error 4)
     kEndCancelInScan,   // Cancel seen while skipping a malformed record
     kEndCancelled,      // Cancel seen after the header, a record or a found carriage return
-    kEndIncomplete,     // no data, a partial record, or a single byte other than 'o'
+    kEndIncomplete,     // no data, a partial record, a single byte other than 'o', or silence in a scan
     kEndExchangeFailed, // command, echo or header failed (reported)
     kEndNoMemory,       // no node for the next record
     kEndNoPort,         // the port did not open (reported); the data were not touched

@@ -29,7 +29,7 @@ struct PtyCase
 // (the failing read, error 4, is shown on a fake line); scan-noise.txt sends noise from 0.3 to 4.5 s.
 const PtyCase kCases[] = {
     {"clean-card.txt", 0, "9600", 0, kEndMarker, 1, 6, 6, "", 5.8, 7.5},
-    {"resync.txt", 0, "9600", 0, kEndMarker, 1, 5, 5, "", 5.8, 7.5},
+    {"resync.txt", 0, "9600", 0, kEndMarker, 1, 6, 6, "", 5.8, 7.5},
     {"stops-mid-record.txt", 0, "9600", 0, kEndIncomplete, 0, 2, 2, "", 5.8, 15},
     {"single-byte.txt", 0, "9600", 0, kEndIncomplete, 0, 2, 2, "", 5.8, 15},
     {"marker-after-resync.txt", 0, "9600", 0, kEndIncomplete, 0, 1, 1, "", 5.8, 15},

@@ -13,15 +13,20 @@
 namespace
 {
 
+// Record n of a card, its number in bytes 2-3 and, over a hundred, 5-6.
+std::string Record(int n)
+{
+    char record[49];
+    sprintf(record, "\r %02d;%02d;12:00:00;00001;020 000.1;001.5; 151; 981", n % 100, n / 100 % 100);
+    return record;
+}
+
 // What a letter stands for: 1 to 3 that record, b record 2 with a wrong separator, H the header, O a
 // record of the old data, c a carriage return, _ and ! nothing, any other letter itself.
 std::string Bytes(char c)
 {
-    std::string record = "\r 0n;00;12:00:0n;00001;020 000.1;001.5; 151; 981";
-    record[3] = record[15] = c == 'b' ? '2' : c;
-    record[43] = c == 'b' ? ',' : ';';
     if (isdigit(c) || c == 'b')
-        return record;
+        return c == 'b' ? Record(2).replace(43, 1, ",") : Record(c - '0');
     return c == 'H'          ? std::string(83, 'h')
            : c == 'O'        ? std::string(48, 'R')
            : c == 'c'        ? "\r"
@@ -29,8 +34,8 @@ std::string Bytes(char c)
                              : std::string(1, c);
 }
 
-// A scripted line: each read takes the next letter of `script` at once (_ or none left: silence,
-// ! a failed read) and notes how long it could have waited.
+// A scripted line: each read takes the next letter of `script` at once (_: silence, ! a failed read),
+// then what it can of `line`, silence when that is empty too, and notes how long it could have waited.
 class C_FakePort : public C_Port
 {
 public:
@@ -54,8 +59,9 @@ public:
                         timeouts.ReadTotalTimeoutConstant);
         if (beforeRead)
             beforeRead(waits.size() - 1);
-        const char letter = waits.size() <= strlen(script) ? script[waits.size() - 1] : '_';
-        const std::string answer = Bytes(letter);
+        const char letter = waits.size() <= strlen(script) ? script[waits.size() - 1] : 0;
+        const std::string answer = letter ? Bytes(letter) : line.substr(0, count);
+        line.erase(0, letter ? 0 : answer.size());
         *received = answer.size() < count ? (DWORD)answer.size() : count;
         memcpy(buffer, answer.data(), *received);
         return letter != '!';
@@ -64,6 +70,7 @@ public:
     static void Refresh(void* line) { static_cast<C_FakePort*>(line)->events += "refresh "; }
 
     const char* script = "";
+    std::string line;
     std::function<void(size_t read)> beforeRead;
     int openResult = 1, writeResult = 1;
     std::string written, events; // events: "open ", "close " and what a test adds
@@ -96,7 +103,7 @@ const FakeCase kCases[] = {
     {"silent card, Cancel meanwhile", 0, 0, "eH1_", 3, -1, kEndIncomplete, 0, "1", 0, "EHRR"},
     {"header never comes", 0, 0, "e", -1, -1, kEndExchangeFailed, 0, "", 6, "EH"},
     {"read fails after records", 0, 0, "eH12!", -1, -1, kEndReadFailure, 1, "12", 4, "EHRRR"},
-    {"read fails in the scan", 0, 0, "eH1bx_!", -1, -1, kEndReadFailure, 1, "1", 4, "EHRRBBB"},
+    {"read fails in the scan", 0, 0, "eH1bx!", -1, -1, kEndReadFailure, 1, "1", 4, "EHRRBB"},
     {"header read fails", 0, 0, "e!", -1, -1, kEndExchangeFailed, 0, "", 4, "EH"},
     {"echo read fails", 0, 0, "!", -1, -1, kEndExchangeFailed, 0, "", 2, "E"},
     {"command write fails", 0, kWriteFails, "", -1, -1, kEndExchangeFailed, 0, "", 1, ""},
@@ -113,6 +120,42 @@ const FakeCase kCases[] = {
 
 int nodesLeft;
 
+// In piece `piece` (0 the header, k record k, then 'o') `drop` bytes from `at` on were lost, `insert` came.
+struct Damage
+{
+    int piece, at, drop;
+    std::string insert;
+};
+
+struct DamagedCard
+{
+    const char* name;
+    std::vector<Damage> damage;
+    std::vector<int> kept; // in order, none listed: all; -k: the 48 bytes that came from record k's start on
+    DownloadEnding ending;
+    int headerKept = 83;   // bytes of the header kept, blanks after them
+    int cancelBefore = -1; // the read before which Cancel is pressed
+    int records = 5;       // the card sends the header, records 1 to n and 'o'
+};
+
+const DamagedCard kDamagedCards[] = {
+    {"record 2 one byte short", {{2, 47, 1, ""}}, {1, 3, 4, 5}, kEndMarker},
+    {"20 NULs between records 2 and 3", {{3, 0, 0, std::string(20, 0)}}, {1, 2, 3, 4, 5}, kEndMarker},
+    {"header one byte short", {{0, 40, 1, ""}}, {1, 2, 3, 4, 5}, kEndMarker, 82},
+    {"record 2 missing byte 46", {{2, 46, 1, ""}}, {1, 3, 4, 5}, kEndMarker},
+    {"extra byte in record 2's last field", {{2, 46, 0, "x"}}, {1, -2, 3, 4, 5}, kEndMarker},
+    {"last record short, its block took the 'o'", {{5, 10, 1, ""}}, {1, 2, 3, 4}, kEndMarker},
+    {"last record short at its end", {{5, 47, 1, ""}}, {1, 2, 3, 4, -5}, kEndMarker},
+    {"noise bytes inside a field", {{2, 10, 0, "#%&"}}, {1, 3, 4, 5}, kEndMarker},
+    {"a CR inside a field", {{2, 10, 1, "\r"}}, {1, 3, 4, 5}, kEndMarker},
+    {"two malformed records in a row", {{2, 16, 1, ","}, {3, 16, 1, ","}}, {1, 4, 5}, kEndMarker},
+    {"last record too long, no 'o'", {{5, 10, 0, "#"}, {6, 0, 1, ""}}, {1, 2, 3, 4}, kEndIncomplete},
+    {"header 50 short, CR in record 1", {{0, 33, 50, ""}, {1, 10, 1, "\r"}}, {2, 3, 4, 5}, kEndMarker, 33},
+    {"record 5 cut short before the 'o'", {{5, 20, 28, ""}}, {1, 2, 3, 4}, kEndIncomplete},
+    {"Cancel as a CR inside a block is found", {{2, 47, 1, ""}}, {1}, kEndCancelled, 83, 3},
+    {"2,000 clean records", {}, {}, kEndMarker, 83, -1, 2000},
+};
+
 } // namespace
 
 TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
@@ -126,11 +169,7 @@ TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
         port.script = row.script;
         port.openResult = row.fault != kOpenFails;
         port.writeResult = row.fault != kWriteFails;
-        port.beforeRead = [&](size_t index)
-        {
-            if ((int)index == row.cancelBefore)
-                rig.cancelRequested = 1;
-        };
+        port.beforeRead = [&](size_t index) { rig.cancelRequested |= (int)index == row.cancelBefore; };
         nodesLeft = row.nodes;
         rig.download.newNode = []() { return nodesLeft-- != 0 ? NewRecordNode() : NULL; };
         rig.download.port = rig.erase.port = &port;
@@ -193,4 +232,32 @@ TEST(StartDownload, RefusesWhileAWorkerRunsAndLeavesItsCancelAlone)
     port.beforeRead = nullptr;
     ASSERT_TRUE(rig.Download(10000));
     EXPECT_EQ(kEndMarker, rig.download.ending);
+}
+
+TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
+{
+    for (const DamagedCard& row : kDamagedCards)
+    {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> pieces(row.records + 2, "o");
+        for (int n = 0; n <= row.records; ++n)
+            pieces[n] = n ? Record(n) : std::string(83, 'h');
+        for (const Damage& damage : row.damage)
+            pieces[damage.piece].replace(damage.at, damage.drop, damage.insert);
+        C_MessageBoxAnswerer answerer("Karpolin", IDOK);
+        C_LinkRig rig("com5");
+        C_FakePort port;
+        rig.download.port = &port;
+        port.script = "e";
+        port.beforeRead = [&](size_t index) { rig.cancelRequested |= (int)index == row.cancelBefore; };
+        for (const std::string& piece : pieces)
+            port.line += piece;
+        ASSERT_TRUE(rig.Download(10000));
+        EXPECT_EQ(row.ending, rig.download.ending);
+        std::vector<std::string> kept(pieces.end() - 1 - row.records * row.kept.empty(), pieces.end() - 1);
+        for (int k : row.kept)
+            kept.push_back(k > 0 ? Record(k) : (pieces[-k] + pieces[1 - k]).substr(0, 48));
+        EXPECT_EQ(kept, rig.Records());
+        EXPECT_EQ(pieces[0].substr(0, row.headerKept) + std::string(83 - row.headerKept, ' '), rig.Header());
+    }
 }
