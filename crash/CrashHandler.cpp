@@ -197,11 +197,6 @@ void C_CrashHandler::OnStackOverflow(EXCEPTION_POINTERS* pointers)
     TerminateProcess(GetCurrentProcess(), code);
 }
 
-int C_CrashHandler::LoadDebugHelp()
-{
-    return m_debugHelp.LoadDebugHelp(m_debugHelpName);
-}
-
 void C_CrashHandler::UnloadDebugHelp()
 {
     m_debugHelp.UnloadDebugHelp();

@@ -25,7 +25,6 @@ public:
     // here, on a thread of their own, and ends the process with the exception's code.
     static void OnStackOverflow(EXCEPTION_POINTERS* pointers);
 
-    int LoadDebugHelp();
     void UnloadDebugHelp();
     // Writes the minidump and then the text report, on a thread of their own while the calling
     // thread waits.

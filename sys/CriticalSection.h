@@ -14,7 +14,6 @@ public:
     void Delete();
     void Enter();
     void Leave();
-    int IsInitialised() const { return m_initialised; }
 
 private:
     C_CriticalSection(const C_CriticalSection&) = delete;

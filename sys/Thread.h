@@ -25,10 +25,7 @@ public:
     int Wait(DWORD milliseconds, PumpMode mode = kPumpAll);
 
     int IsRunning() const { return (m_flags.load() & kRunning) != 0; }
-    void* Data() const { return m_data; }
-    DWORD Value() const { return m_value; }
     DWORD Result() const { return m_result; }
-    C_ThreadRoutine Routine() const { return m_routine; }
     DWORD ThreadId() const { return m_threadId; }
 
 private:

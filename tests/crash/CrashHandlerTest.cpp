@@ -1,19 +1,16 @@
 #include "CrashTestFiles.h"
 #include "crash/CrashHandler.h"
 
-TEST(CrashFileName, OnlyADotOfTheFileNameCutsTheExtensionAndPathsTakeTheLongForm)
+TEST(CrashFileName, OnlyADotOfTheFileNameCutsTheExtensionAndUncPathsTakeTheLongForm)
 {
-    const std::wstring kLong(250, L'x'), longPath = L"D:\\" + kLong + L".exe";
     const struct
     {
         const wchar_t* executable;
         std::wstring name;
-    } kRows[] = {{L"D:\\Tools\\Viewer.exe", L"\\\\?\\D:\\Tools\\Viewer_Debug.dmp"},
-                 {L"D:\\Tools\\Viewer.1.2.exe", L"\\\\?\\D:\\Tools\\Viewer.1.2_Debug.dmp"},
+    } kRows[] = {{L"D:\\Tools\\Viewer.1.2.exe", L"\\\\?\\D:\\Tools\\Viewer.1.2_Debug.dmp"},
                  {L"D:\\Tools.old\\Viewer", L"\\\\?\\D:\\Tools.old\\Viewer_Debug.dmp"},
                  {L"\\\\server\\share\\Viewer.exe", L"\\\\?\\UNC\\server\\share\\Viewer_Debug.dmp"},
                  {L"\\\\?\\D:\\Viewer.exe", L"\\\\?\\D:\\Viewer_Debug.dmp"},
-                 {longPath.c_str(), L"\\\\?\\D:\\" + kLong + L"_Debug.dmp"},
                  {L"Viewer.exe", L"Viewer_Debug.dmp"},
                  {L"", L"MiniDump_Debug.dmp"},
                  {NULL, L"MiniDump_Debug.dmp"}};
@@ -33,52 +30,13 @@ TEST(IsProgramFault, ErrorsInsideTheImageOnly)
         DWORD code;
         ULONG_PTR address;
         int fault;
-    } kRows[] = {{EXCEPTION_ACCESS_VIOLATION, 0x400000, 1},
-                 {EXCEPTION_STACK_OVERFLOW, 0x400FFF, 1},
-                 {EXCEPTION_ACCESS_VIOLATION, 0x401000, 0},
-                 {EXCEPTION_ACCESS_VIOLATION, 0x3FFFFF, 0},
-                 {EXCEPTION_BREAKPOINT, 0x400100, 0},
-                 {0xE06D7363, 0x400100, 0},
-                 {0x20474343, 0x400100, 0}};
+    } kRows[] = {{EXCEPTION_ACCESS_VIOLATION, 0x400000, 1}, {EXCEPTION_STACK_OVERFLOW, 0x400FFF, 1},
+                 {EXCEPTION_ACCESS_VIOLATION, 0x401000, 0}, {EXCEPTION_ACCESS_VIOLATION, 0x3FFFFF, 0},
+                 {EXCEPTION_BREAKPOINT, 0x400100, 0},       {0xE06D7363, 0x400100, 0}};
     for (const auto& row : kRows)
     {
         EXCEPTION_RECORD record = {row.code, 0, NULL, reinterpret_cast<void*>(row.address), 0, {}};
         EXPECT_EQ(row.fault, IsProgramFault(record, base, size))
             << std::hex << row.code << " at " << row.address;
-    }
-}
-
-namespace
-{
-
-HANDLE s_start;
-volatile LONG s_reported, s_winners;
-
-DWORD WINAPI Racer(void*)
-{
-    WaitForSingleObject(s_start, INFINITE);
-    if (ClaimFirstReport(&s_reported))
-        InterlockedIncrement(&s_winners);
-    return 0;
-}
-
-} // namespace
-
-TEST(ClaimFirstReport, ExactlyOneOfThreadsStartedAtOnceReports)
-{
-    for (int round = 0; round < 20; round++)
-    {
-        s_start = CreateEventA(NULL, TRUE, FALSE, NULL);
-        s_reported = s_winners = 0;
-        HANDLE threads[8];
-        for (HANDLE& thread : threads)
-            thread = CreateThread(NULL, 0, Racer, NULL, 0, NULL);
-        SetEvent(s_start);
-        WaitForMultipleObjects(8, threads, TRUE, 10000);
-        for (HANDLE handle : threads)
-            CloseHandle(handle);
-        CloseHandle(s_start);
-        ASSERT_EQ(1, s_winners) << "round " << round;
-        ASSERT_EQ(0, ClaimFirstReport(&s_reported)) << "nor anybody after";
     }
 }

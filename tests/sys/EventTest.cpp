@@ -4,165 +4,81 @@
 #include "sys/Event.h"
 #include "sys/Thread.h"
 
-namespace
-{
-
-struct QuitPoster
-{
-    DWORD target;
-    DWORD delay;
-    int exitCode;
-};
-
-DWORD PostQuitLater(void* data, DWORD)
-{
-    QuitPoster* poster = static_cast<QuitPoster*>(data);
-    Sleep(poster->delay);
-    PostThreadMessageA(poster->target, WM_QUIT, poster->exitCode, 0);
-    return 0;
-}
-
-struct ApcQueuer
-{
-    HANDLE target;
-    DWORD delay;
-};
-
-volatile LONG g_apcRuns = 0;
-
-void CALLBACK CountApc(ULONG_PTR)
+static volatile LONG g_apcRuns = 0;
+static void CALLBACK CountApc(ULONG_PTR)
 {
     InterlockedIncrement(&g_apcRuns);
 }
 
-DWORD QueueApcLater(void* data, DWORD)
-{
-    ApcQueuer* queuer = static_cast<ApcQueuer*>(data);
-    Sleep(queuer->delay);
-    QueueUserAPC(CountApc, queuer->target, 0);
-    return 0;
-}
-
-DWORD WaitForHandle(void* data, DWORD)
-{
-    WaitForSingleObject(static_cast<HANDLE>(data), INFINITE);
-    return 0;
-}
-
-} // namespace
-
 TEST(RemainingWaitTime, CountsDownAndSurvivesTheTickWrap)
 {
-    DWORD remaining = 0;
-    EXPECT_EQ(1, RemainingWaitTime(1000, 1200, 500, &remaining));
-    EXPECT_EQ(300u, remaining);
-    EXPECT_EQ(1, RemainingWaitTime(1000, 1500, 500, &remaining));
-    EXPECT_EQ(0u, remaining);
-    EXPECT_EQ(0, RemainingWaitTime(1000, 1501, 500, &remaining));
-    // Started just before the 32-bit tick count wraps: the wait is not over after 0x30 ms.
-    EXPECT_EQ(1, RemainingWaitTime(0xFFFFFFF0u, 0x20u, 500, &remaining));
-    EXPECT_EQ(500u - 0x30u, remaining);
-    EXPECT_EQ(0, RemainingWaitTime(0xFFFFFFF0u, 0x200u, 500, &remaining));
+    const struct
+    {
+        DWORD start, now;
+        int result;
+        DWORD remaining;
+    } kRows[] = {{1000, 1200, 1, 300},
+                 {1000, 1500, 1, 0},
+                 {1000, 1501, 0, 0},
+                 // Started just before the 32-bit tick count wraps.
+                 {0xFFFFFFF0u, 0x20u, 1, 500 - 0x30},
+                 {0xFFFFFFF0u, 0x200u, 0, 0}};
+    for (const auto& row : kRows)
+    {
+        DWORD remaining = 0;
+        EXPECT_EQ(row.result, RemainingWaitTime(row.start, row.now, 500, &remaining)) << row.now;
+        EXPECT_EQ(row.remaining, remaining) << row.now;
+    }
 }
 
-TEST(C_Event, CreateSetWaitAndClose)
+TEST(C_Event, AnApcRestartsTheWaitWithTheWholeTimeoutAndASetEndsIt)
 {
     C_Event event;
-    EXPECT_EQ(NULL, event.Handle());
-    event.Close(); // nothing held: nothing happens
     ASSERT_EQ(1, event.Create(FALSE, FALSE));
-    int timedOut = -1;
-    EXPECT_EQ(0, event.Wait(20, &timedOut));
-    EXPECT_EQ(1, timedOut);
-    ASSERT_EQ(1, event.Set());
-    EXPECT_EQ(1, event.Wait(20, &timedOut));
-    EXPECT_EQ(0, timedOut);
-    // auto-reset: the wait consumed the signal
-    EXPECT_EQ(0, event.Wait(0, &timedOut));
-
-    ASSERT_EQ(1, event.Create(TRUE, TRUE)); // replaces the first event
-    EXPECT_EQ(1, event.Wait(0));
-    event.Close();
-    EXPECT_EQ(NULL, event.Handle());
-    EXPECT_EQ(0, event.Set());
-}
-
-TEST(C_Event, AnApcRestartsThePlainWaitWithTheWholeTimeout)
-{
-    C_Event event;
-    ASSERT_EQ(1, event.Create(TRUE, FALSE));
     HANDLE self = NULL;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
-    ApcQueuer queuer = {self, 250};
     C_Thread helper;
     g_apcRuns = 0;
-    ASSERT_EQ(1, helper.Start(QueueApcLater, &queuer, 0));
-
+    helper.Start([](void* self, DWORD) { return Sleep(250), (DWORD)QueueUserAPC(CountApc, self, 0); }, self,
+                 0);
     DWORD start = GetTickCount();
     int timedOut = 0;
     EXPECT_EQ(0, event.Wait(400, &timedOut));
-    DWORD elapsed = ElapsedSince(start);
     EXPECT_EQ(1, timedOut);
     EXPECT_EQ(1, g_apcRuns);
     // 250 ms until the APC, then the whole 400 ms again
-    EXPECT_GE(elapsed, 630u);
-    EXPECT_LT(elapsed, 1500u);
+    EXPECT_GE(ElapsedSince(start), 630u);
+    ASSERT_EQ(1, event.Set());
+    EXPECT_EQ(1, event.Wait(20, &timedOut));
+    EXPECT_EQ(0, timedOut);
     helper.Wait(0);
     CloseHandle(self);
-}
-
-TEST(C_Event, WaitPumpingDispatchesQueuedMessagesBeforeLookingAtTheEvent)
-{
-    C_CountingWindow window;
-    ASSERT_TRUE(window.Handle() != NULL);
-    ASSERT_TRUE(PostMessageA(window.Handle(), WM_APP + 7, 0, 0));
-    C_Event event;
-    ASSERT_EQ(1, event.Create(TRUE, TRUE)); // already signalled
-    EXPECT_EQ(1, event.WaitPumping(1000));
-    EXPECT_EQ(1, window.Count(WM_APP + 7));
-}
-
-TEST(C_Event, QuitDuringWaitPumpingIsPostedAgainAndTheThreadGoesOn)
-{
-    HANDLE gate = CreateEventA(NULL, TRUE, FALSE, NULL);
-    C_Thread awaited;
-    ASSERT_EQ(1, awaited.Start(WaitForHandle, gate, 0));
-    QuitPoster poster = {GetCurrentThreadId(), 100, 42};
-    C_Thread quitter;
-    ASSERT_EQ(1, quitter.Start(PostQuitLater, &poster, 0));
-
-    DWORD start = GetTickCount();
-    EXPECT_EQ(0, awaited.Wait(0));
-    EXPECT_LT(ElapsedSince(start), 3000u);
-    EXPECT_EQ(1, awaited.IsRunning());
-
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(42u, msg.wParam);
-
-    SetEvent(gate);
-    awaited.Wait(5000);
-    EXPECT_EQ(0, awaited.IsRunning());
-    quitter.Wait(0);
-    CloseHandle(gate);
 }
 
 TEST(C_Event, WaitPumpingEndsOnTimeOrAtTheEventEvenWhenTheQueueNeverEmpties)
 {
     const struct
     {
-        DWORD milliseconds, setAfter;
+        const char* name;
+        DWORD milliseconds;
+        int create, setAtOnce;
+        DWORD setAfter;
         int result;
         DWORD least, most;
-    } kRows[] = {{300, 0, 0, 290, 800}, {INFINITE, 100, 1, 90, 800}};
+        int dispatched;
+    } kRows[] = {{"set before: the queue goes first", 1000, 1, 1, 0, 1, 0, 500, 1},
+                 {"time limit", 300, 1, 0, 0, 0, 290, 800, 10},
+                 {"no time limit", INFINITE, 1, 0, 100, 1, 90, 800, 10},
+                 {"no event: fails at once", 2000, 0, 0, 0, 0, 0, 1000, 1}};
     for (const auto& row : kRows)
     {
         C_CountingWindow window;
-        window.RepostForever(WM_APP + 3);
+        if (row.create)
+            window.RepostForever(WM_APP + 3);
         ASSERT_TRUE(PostMessageA(window.Handle(), WM_APP + 3, 0, 0));
         C_Event event;
-        ASSERT_EQ(1, event.Create(TRUE, FALSE));
+        ASSERT_EQ(row.create, row.create && event.Create(TRUE, row.setAtOnce));
         C_Thread setter, stopper;
         if (row.setAfter)
             setter.Start([](void* event, DWORD delay) { return Sleep(delay), (DWORD)SetEvent(event); },
@@ -173,14 +89,30 @@ TEST(C_Event, WaitPumpingEndsOnTimeOrAtTheEventEvenWhenTheQueueNeverEmpties)
                       &window, 0);
 
         DWORD start = GetTickCount();
-        EXPECT_EQ(row.result, event.WaitPumping(row.milliseconds));
+        EXPECT_EQ(row.result, event.WaitPumping(row.milliseconds)) << row.name;
         DWORD elapsed = ElapsedSince(start);
-        EXPECT_GE(elapsed, row.least);
-        EXPECT_LT(elapsed, row.most);
-        EXPECT_GT(window.Count(WM_APP + 3), 10);
+        EXPECT_GE(elapsed, row.least) << row.name;
+        EXPECT_LT(elapsed, row.most) << row.name;
+        EXPECT_GE(window.Count(WM_APP + 3), row.dispatched) << row.name;
         window.RepostForever(0);
         setter.Wait(0);
     }
+}
+
+TEST(C_Event, QuitDuringWaitPumpingEndsItAndIsPostedAgain)
+{
+    C_Event event;
+    ASSERT_EQ(1, event.Create(TRUE, FALSE));
+    C_Thread quitter;
+    quitter.Start([](void*, DWORD thread)
+                  { return Sleep(100), (DWORD)PostThreadMessageA(thread, WM_QUIT, 42, 0); },
+                  NULL, GetCurrentThreadId());
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0, event.WaitPumping(3000));
+    EXPECT_LT(ElapsedSince(start), 2000u);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(42u, msg.wParam);
 }
 
 TEST(C_Event, WaitPumpingSentOnlyAnswersOtherThreadsAndLeavesTimersAndPostedMessages)
@@ -204,12 +136,4 @@ TEST(C_Event, WaitPumpingSentOnlyAnswersOtherThreadsAndLeavesTimersAndPostedMess
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, window.Handle(), WM_APP + 2, WM_APP + 2, PM_REMOVE)) << "still queued";
     KillTimer(window.Handle(), 1);
-}
-
-TEST(C_Event, WaitPumpingWithoutAHandleFails)
-{
-    C_Event event;
-    DWORD start = GetTickCount();
-    EXPECT_EQ(0, event.WaitPumping(2000));
-    EXPECT_LT(ElapsedSince(start), 1000u);
 }
