@@ -13,17 +13,13 @@ class C_ScratchKey
 public:
     explicit C_ScratchKey(const char* path);
     ~C_ScratchKey();
-    const char* Path() const { return m_path.c_str(); }
     // Writes a value of any type and size directly, bypassing the code under test.
     void SetRaw(const char* name, DWORD type, const void* data, DWORD size);
-    void SetString(const char* name, const char* text);
-    void SetDword(const char* name, DWORD value);
+    void SetString(const char* name, const char* text) { SetRaw(name, REG_SZ, text, lstrlenA(text) + 1); }
+    void SetDword(const char* name, DWORD value) { SetRaw(name, REG_DWORD, &value, sizeof(value)); }
     // The value's bytes and type, or false when it is missing.
     bool Get(const char* name, std::string* data, DWORD* type) const;
 
 private:
     std::string m_path;
 };
-
-// Deletes a key below HKEY_CURRENT_USER with all its subkeys; nothing happens when it is missing.
-void DeleteUserKeyTree(const char* path);
