@@ -58,9 +58,7 @@ int FindLayout(const void* source, DWORD size, TemplateLayout* layout)
     const BYTE* bytes = static_cast<const BYTE*>(source);
     if (!bytes || size < 18)
         return 0;
-    int extended = ReadWord(bytes, 2) == 0xFFFF;
-    if (extended && size < 26)
-        return 0;
+    int extended = ReadWord(bytes, 2) == 0xFFFF; // the style lies within 18 bytes in both layouts
     DWORD styleOffset = extended ? 12 : 0;
     DWORD style = ReadWord(bytes, styleOffset) | ((DWORD)ReadWord(bytes, styleOffset + 2) << 16);
     if (!(style & DS_SETFONT))
@@ -74,11 +72,8 @@ int FindLayout(const void* source, DWORD size, TemplateLayout* layout)
     if (!offset)
         return 0;
     layout->pointSize = offset;
-    offset += extended ? 6 : 2; // point size, and weight, italic and character set
-    if (offset > size)
-        return 0;
-    layout->face = offset;
-    layout->faceEnd = SkipString(bytes, size, offset);
+    layout->face = offset + (extended ? 6 : 2); // point size, and weight, italic and character set
+    layout->faceEnd = SkipString(bytes, size, layout->face);
     if (!layout->faceEnd)
         return 0;
     layout->items = AlignUp4(layout->faceEnd);

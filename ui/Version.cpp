@@ -6,8 +6,8 @@
 namespace
 {
 
-// A node of a version block: length, value length, type (1: text, counted in UTF-16 units), key;
-// then the value and the children, each on a 4-byte boundary.
+// A node of a version block: length, value length, type, key; then the value and the children, each
+// on a 4-byte boundary. Only nodes without a value have children here, so the type never matters.
 struct VersionNode
 {
     DWORD key, value, children, end;
@@ -39,8 +39,7 @@ int ReadNode(const BYTE* bytes, DWORD offset, DWORD limit, VersionNode* node)
     if (at + 2 > node->end)
         return 0;
     node->value = AlignUp4(at + 2);
-    DWORD valueBytes = ReadWord(bytes, offset + 2) * (ReadWord(bytes, offset + 4) == 1 ? 2 : 1);
-    node->children = AlignUp4(node->value + valueBytes);
+    node->children = AlignUp4(node->value + ReadWord(bytes, offset + 2));
     return 1;
 }
 

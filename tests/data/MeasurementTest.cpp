@@ -3,10 +3,12 @@
 #include <string.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "data/Measurement.h"
-#include "sys/Thread.h"
+#include "support/Heap.h"
 
 namespace
 {
@@ -33,13 +35,6 @@ std::string Points(const RecordList& list)
     }
     EXPECT_EQ(previous, list.Last());
     return points;
-}
-
-DWORD AppendMany(void* list, DWORD tag)
-{
-    for (int i = 0; i < 20000; i++)
-        static_cast<RecordList*>(list)->Append(Node((char)tag));
-    return 0;
 }
 
 } // namespace
@@ -89,16 +84,25 @@ TEST(RecordList, KeepsArrivalOrderUnlinksAnywhereAndClears)
     ClearRecords(list);
 }
 
-TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNode)
+TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNodeAndClearingFreesThem)
 {
+    size_t before = HeapInUse();
     RecordList list;
     list.Init();
-    C_Thread a, b;
-    ASSERT_TRUE(a.Start(AppendMany, &list, 'a') && b.Start(AppendMany, &list, 'b'));
-    a.Wait(30000), b.Wait(30000);
-    ASSERT_EQ(0, a.IsRunning() | b.IsRunning());
-    std::string points = Points(list);
-    EXPECT_EQ(20000, std::count(points.begin(), points.end(), 'a'));
-    EXPECT_EQ(20000, std::count(points.begin(), points.end(), 'b'));
+    std::atomic<int> started(0);
+    auto append = [&](char tag)
+    {
+        for (started++; started < 2;) // both at once
+            ;
+        for (int i = 0; i < 100000; i++)
+            list.Append(Node(tag));
+    };
+    std::thread a(append, 'a'), b(append, 'b');
+    a.join(), b.join();
+    const std::string points = Points(list);
+    EXPECT_EQ(100000, std::count(points.begin(), points.end(), 'a'));
+    EXPECT_EQ(100000, std::count(points.begin(), points.end(), 'b'));
+    before += points.capacity() + 1; // the points themselves
     ClearRecords(list);
+    EXPECT_LT(HeapInUse(), before + 4096);
 }

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <malloc.h>
 #include <string.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "support/Heap.h"
 #include "support/TestDialog.h"
 
 namespace
@@ -49,16 +49,6 @@ struct Recorder : C_Dialog
     }
 };
 
-// Bytes in use on the runtime's heap, where the template copies live.
-size_t HeapInUse()
-{
-    _HEAPINFO info = {};
-    size_t used = 0;
-    while (_heapwalk(&info) == _HEAPOK)
-        used += info._useflag == _USEDENTRY ? info._size : 0;
-    return used;
-}
-
 HWND Popup(int x, int y, int width, int height)
 {
     return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, x, y, width, height, NULL, NULL, NULL,
@@ -76,16 +66,17 @@ TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
     SendMessageA(window, WM_APP, 7, 0);
     dialog.closingAnswer = 0; // a veto keeps the window, and the next Close asks again
     SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(1, dialog.C_Dialog::OnMessage(WM_COMMAND, IDCANCEL, 0)); // the base closes also here
     dialog.Close(5);
     EXPECT_EQ(window, dialog.Handle());
     dialog.closingAnswer = 1;
-    dialog.Close(6);
+    SendMessageA(window, WM_COMMAND, IDCLOSE, 0);
     dialog.Close(7); // no window any more: nothing to ask
     EXPECT_FALSE(IsWindow(window)) << "a modeless dialog is destroyed";
     EXPECT_EQ(NULL, dialog.Handle());
-    EXPECT_EQ(
-        (Log{"init", "command 1234", "message 7", "close", "closing 0", "closing 5", "closing 6", "destroy"}),
-        dialog.log);
+    EXPECT_EQ((Log{"init", "command 1234", "message 7", "close", "closing 0", "closing 0", "closing 5",
+                   "command 8", "closing 0", "destroy"}),
+              dialog.log);
 }
 
 TEST(C_Dialog, DoModalEndsWithTheResultOfCloseAndRunsAgain)

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/Heap.h"
 #include "ui/Menu.h"
 #include "ui/Resources.h"
 #include "ui/StringTable.h"
@@ -137,16 +138,18 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
     // Cut before the end of its text, also with a root that claims only what is left, a block gives
     // nothing; neither does a file without one.
     UINT major = 7, minor = 8;
+    C_GuardedBytes guarded;
     for (size_t size = 0; size < rows[0].block.size(); size++)
     {
-        std::string cut = rows[0].block.substr(0, size);
-        EXPECT_EQ(0, ParseFileVersion(cut.data(), (DWORD)size, &major, &minor)) << size;
+        BYTE* cut = guarded.Place(rows[0].block.data(), size);
+        EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
         if (size >= 2)
-            cut[0] = (char)size, cut[1] = (char)(size >> 8);
-        EXPECT_EQ(0, ParseFileVersion(cut.data(), (DWORD)size, &major, &minor)) << size;
+            cut[0] = (BYTE)size, cut[1] = (BYTE)(size >> 8);
+        EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
     }
     EXPECT_EQ(0, ReadFileVersion("Z:\\no\\such\\file.dll", &major, &minor));
     EXPECT_TRUE(major == 7 && minor == 8);
     char title[kTitleSize];
     EXPECT_STREQ("Karpolin [1.16]", FormatTitle("Karpolin", NULL, title)) << "the program's own version";
+    EXPECT_STRNE("X [1.16]", FormatTitle("X", GetModuleHandleA("kernel32.dll"), title)) << "the module given";
 }

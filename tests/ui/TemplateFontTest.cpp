@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Heap.h"
 #include "ui/FontTools.h"
 #include "ui/TemplateFont.h"
 
@@ -135,8 +136,9 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
     EXPECT_EQ(NULL, RewriteTemplateFont(noFont.bytes.data(), noFont.Size(), L"Tahoma", 8));
     EXPECT_EQ(NULL, FixTemplateFont(noFont.bytes.data(), noFont.Size()));
     Template cut(true, kStyle, false, false, L"Cut short");
+    C_GuardedBytes guarded;
     for (DWORD size = 0; size < cut.fontEnd; size++)
-        EXPECT_EQ(NULL, TemplateFontFace(cut.bytes.data(), size)) << "cut at " << size;
+        EXPECT_EQ(NULL, TemplateFontFace(guarded.Place(cut.bytes.data(), size), size)) << "cut at " << size;
 }
 
 // This Wine's message font is "MS Shell Dlg" of height -11 at 96 dpi, and it has no family of that
