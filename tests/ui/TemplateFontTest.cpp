@@ -52,16 +52,6 @@ struct Template
 
 const DWORD kStyle = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION;
 
-// The caption of button 1234 of a real dialog made from the template; "" when none could be made.
-std::string MadeCaption(const void* bytes)
-{
-    HWND window = CreateDialogIndirectParamA(NULL, (const DLGTEMPLATE*)bytes, NULL, NULL, 0);
-    char text[64] = "";
-    GetDlgItemTextA(window, 1234, text, sizeof(text));
-    DestroyWindow(window);
-    return text;
-}
-
 } // namespace
 
 TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
@@ -139,24 +129,6 @@ TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
     C_GuardedBytes guarded;
     for (DWORD size = 0; size < cut.fontEnd; size++)
         EXPECT_EQ(NULL, TemplateFontFace(guarded.Place(cut.bytes.data(), size), size)) << "cut at " << size;
-}
-
-// This Wine's message font is "MS Shell Dlg" of height -11 at 96 dpi, and it has no family of that
-// name nor of "MS Shell Dlg 2": the fix-up takes "MS Shell Dlg" at 8 points.
-TEST(FixTemplateFont, FeedsThisSystemsMessageFontIntoTheDecision)
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = 340;
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
-    ASSERT_STREQ("MS Shell Dlg", metrics.lfMessageFont.lfFaceName);
-    ASSERT_EQ(0, C_FontTools::FontFamilyExists("MS Shell Dlg 2", DEFAULT_CHARSET));
-    Template source(false, kStyle, false, false, L"Fixed"),
-        expected(false, kStyle, false, false, L"Fixed", L"MS Shell Dlg");
-    BYTE* copy = (BYTE*)FixTemplateFont(source.bytes.data(), source.Size());
-    ASSERT_TRUE(copy != NULL);
-    EXPECT_EQ(0, memcmp(copy, expected.bytes.data(), expected.Size()));
-    EXPECT_EQ("Go", MadeCaption(copy)) << "the dialog manager takes the copy";
-    free(copy);
 }
 
 namespace
