@@ -6,7 +6,7 @@
 
 #include <commctrl.h>
 
-#include "ui/StringTable.h"
+#include "ui/Resources.h"
 
 C_Window::~C_Window()
 {
@@ -27,21 +27,6 @@ void C_Window::SetIcons(WORD iconId)
     SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
     HICON big = LoadIconA(m_instance, MAKEINTRESOURCEA(iconId)); // shared: never destroyed
     SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-}
-
-int C_Window::SetTitle(const char* text)
-{
-    return SetWindowTextA(m_window, text) ? 1 : 0;
-}
-
-int C_Window::SetItemText(int controlId, const char* text)
-{
-    return SetDlgItemTextA(m_window, controlId, text) ? 1 : 0;
-}
-
-HWND C_Window::GetItem(int controlId) const
-{
-    return GetDlgItem(m_window, controlId);
 }
 
 int CenteredOffset(int referenceSize, int ownSize)
@@ -79,10 +64,44 @@ int C_Window::SetTopmost(int on, int noActivate)
     return SetWindowPos(m_window, on == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags) ? 1 : 0;
 }
 
-void C_Window::SetWaitCursor(int on)
+namespace
 {
-    SetCursor(LoadCursorA(NULL, on == 1 ? IDC_WAIT : IDC_ARROW));
+
+// The object's address arrives with WM_INITDIALOG and lives in the window's user data from then on;
+// messages before it reach no operation.
+INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_INITDIALOG)
+    {
+        C_Dialog* self = reinterpret_cast<C_Dialog*>(lparam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, lparam);
+        if (!self)
+            return 0;
+        self->Attach(window);
+        int result = self->OnInitDialog();
+        if (result == 0)
+            self->Close(0);
+        return result == 0 || result == 2 ? 0 : 1; // 2: the handler has set the focus itself
+    }
+    C_Dialog* self = reinterpret_cast<C_Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return 0;
+    switch (message)
+    {
+    case WM_DESTROY:
+        return self->OnDestroy();
+    case WM_CLOSE:
+        return self->OnClose();
+    case WM_COMMAND:
+        return self->OnCommand(LOWORD(wparam), wparam, lparam);
+    default:
+        return self->OnMessage(message, wparam, lparam);
+    }
 }
+
+MessageBoxProc g_messageBox = MessageBoxA;
+
+} // namespace
 
 C_Dialog::~C_Dialog()
 {
@@ -153,11 +172,6 @@ void C_Dialog::Close(INT_PTR result)
     m_window = NULL;
 }
 
-int C_Dialog::OnClosing(INT_PTR)
-{
-    return 1;
-}
-
 int C_Dialog::OnCommand(WORD id, WPARAM, LPARAM)
 {
     if (id == IDCANCEL || id == IDCLOSE)
@@ -184,49 +198,13 @@ INT_PTR C_Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM)
     return 0;
 }
 
-INT_PTR C_Dialog::Initialize(HWND window, LPARAM lparam)
-{
-    C_Dialog* self = reinterpret_cast<C_Dialog*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, lparam);
-    if (!self)
-        return 0;
-    self->m_window = window;
-    int result = self->OnInitDialog();
-    if (result == 0)
-    {
-        self->Close(0);
-        return 0;
-    }
-    return result == 2 ? 0 : 1;
-}
-
-INT_PTR CALLBACK C_Dialog::DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    C_Dialog* self = reinterpret_cast<C_Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_INITDIALOG)
-        return Initialize(window, lparam);
-    if (!self)
-        return 0;
-    switch (message)
-    {
-    case WM_DESTROY:
-        return self->OnDestroy();
-    case WM_CLOSE:
-        return self->OnClose();
-    case WM_COMMAND:
-        return self->OnCommand(LOWORD(wparam), wparam, lparam);
-    default:
-        return self->OnMessage(message, wparam, lparam);
-    }
-}
-
 int ShowMessageV(const C_Window* dialog, UINT type, const char* caption, const char* format, va_list args)
 {
     char text[1024];
     int written = _vsnprintf(text, sizeof(text) - 1, format, args);
     text[written < 0 ? (int)sizeof(text) - 1 : written] = 0;
     HWND owner = dialog ? dialog->Handle() : NULL;
-    return MessageBoxA(owner, text, caption, type ? type : MB_ICONEXCLAMATION);
+    return g_messageBox(owner, text, caption, type ? type : MB_ICONEXCLAMATION);
 }
 
 int ShowMessage(const C_Window* dialog, UINT type, const char* caption, const char* format, ...)
@@ -236,4 +214,9 @@ int ShowMessage(const C_Window* dialog, UINT type, const char* caption, const ch
     int result = ShowMessageV(dialog, type, caption, format, args);
     va_end(args);
     return result;
+}
+
+void InjectMessageBox(MessageBoxProc messageBox)
+{
+    g_messageBox = messageBox ? messageBox : MessageBoxA;
 }

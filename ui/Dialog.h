@@ -4,25 +4,28 @@
 
 #include "ui/Library.h"
 
-// Borrows the window handle of a dialog it drives; owns the small icon that SetIcons loaded.
+// Borrows a window handle (a dialog's, or any other); owns the small icon that SetIcons loaded.
 class C_Window
 {
 public:
-    C_Window() : m_window(NULL), m_instance(NULL), m_smallIcon(NULL) {}
+    explicit C_Window(HWND window = NULL) : m_window(window), m_instance(NULL), m_smallIcon(NULL) {}
     virtual ~C_Window();
 
     HWND Handle() const { return m_window; }
-    HINSTANCE Instance() const { return m_instance; }
+    void Attach(HWND window) { m_window = window; }
 
     // Small icon at the system's small-icon size, big icon by LoadIcon; the old small icon is destroyed.
     void SetIcons(WORD iconId);
-    int SetTitle(const char* text);
-    int SetItemText(int controlId, const char* text);
-    HWND GetItem(int controlId) const;
+    int SetTitle(const char* text) { return SetWindowTextA(m_window, text) ? 1 : 0; }
+    int SetItemText(int controlId, const char* text)
+    {
+        return SetDlgItemTextA(m_window, controlId, text) ? 1 : 0;
+    }
+    HWND GetItem(int controlId) const { return GetDlgItem(m_window, controlId); }
     // Centres over `reference`, or over the whole screen when it is null.
     int CenterWindow(HWND reference);
     int SetTopmost(int on, int noActivate);
-    void SetWaitCursor(int on);
+    void SetWaitCursor(int on) { SetCursor(LoadCursorA(NULL, on == 1 ? IDC_WAIT : IDC_ARROW)); }
 
 protected:
     HWND m_window;
@@ -37,8 +40,9 @@ private:
 // The offset of the window's centre: (reference size - own size) / 2, truncated toward zero.
 int CenteredOffset(int referenceSize, int ownSize);
 
-// A dialog made from a template resource and driven by an object of a derived class. One shared
-// dialog procedure routes the messages to seven virtual operations; Close is the one way to end it.
+// A dialog made from a template resource and driven by an object of a derived class. One dialog
+// procedure, private to Dialog.cpp, routes the messages to seven virtual operations; Close is the one
+// way to end it.
 // A derived class whose handlers use its own members calls Close(0) in its destructor, so that its
 // own OnClosing still runs when the object dies with its window open.
 class C_Dialog : public C_Window
@@ -57,23 +61,19 @@ public:
     // Returns the window, or null.
     HWND Create(HINSTANCE instance, WORD templateId, DWORD flags, HWND parent);
     void Close(INT_PTR result);
-    DWORD Flags() const { return m_flags; }
 
     // Handlers: 1 handled, 0 not; OnMessage may answer WM_CTLCOLOR... with a brush.
     // OnInitDialog: 0 closes the dialog before it is shown, 2 means the handler set the focus itself.
     virtual int OnInitDialog() { return 1; }
     // 0 keeps the dialog open.
-    virtual int OnClosing(INT_PTR result);
+    virtual int OnClosing(INT_PTR) { return 1; }
     virtual int OnCommand(WORD id, WPARAM wparam, LPARAM lparam);
     virtual int OnClose();
     virtual INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
     virtual int OnDestroy() { return (int)OnMessage(WM_DESTROY, 0, 0); }
 
-    static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
 private:
     INT_PTR Make(HINSTANCE instance, WORD templateId, DWORD flags, HWND parent);
-    static INT_PTR Initialize(HWND window, LPARAM lparam);
 
     DWORD m_flags;
     C_Library m_commonControls;
@@ -84,3 +84,7 @@ private:
 // formatted like printf and cut at 1023 characters; type 0 means MB_ICONEXCLAMATION.
 int ShowMessage(const C_Window* dialog, UINT type, const char* caption, const char* format, ...);
 int ShowMessageV(const C_Window* dialog, UINT type, const char* caption, const char* format, va_list args);
+
+typedef int(WINAPI* MessageBoxProc)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+// Tests only: ShowMessage calls `messageBox` instead of MessageBoxA; null restores it.
+void InjectMessageBox(MessageBoxProc messageBox);

@@ -3,40 +3,35 @@
 #include <string.h>
 
 #include <algorithm>
-#include <iterator>
-#include <vector>
+#include <atomic>
+#include <string>
+#include <thread>
 
 #include "data/Measurement.h"
-#include "sys/Thread.h"
+#include "support/Heap.h"
 
 namespace
 {
 
-PointRecord GoodRecord(int point = 1)
-{
-    PointRecord record;
-    memcpy(record.bytes, "\r 01;00;12:00:00;00012;020 00000;00000;0020;0000", 48);
-    record.bytes[2] = (char)('0' + point / 10);
-    record.bytes[3] = (char)('0' + point % 10);
-    return record;
-}
+const char kRecord[] = "\r 01;00;12:00:00;00012;020 00000;00000;0020;0000";
 
-RecordNode* Node(int point)
+RecordNode* Node(char point)
 {
     RecordNode* node = NewRecordNode();
-    node->record = GoodRecord(point);
+    memcpy(node->record.bytes, kRecord, 48);
+    node->record.bytes[3] = point;
     return node;
 }
 
 // The points in list order; checks on the way that the backward links mirror the forward ones.
-std::vector<int> Points(const RecordList& list)
+std::string Points(const RecordList& list)
 {
-    std::vector<int> points;
+    std::string points;
     RecordNode* previous = NULL;
     for (RecordNode* node = list.First(); node; previous = node, node = node->next)
     {
         EXPECT_EQ(previous, node->prev);
-        points.push_back((node->record.bytes[2] - '0') * 10 + node->record.bytes[3] - '0');
+        points += node->record.bytes[3];
     }
     EXPECT_EQ(previous, list.Last());
     return points;
@@ -44,110 +39,73 @@ std::vector<int> Points(const RecordList& list)
 
 } // namespace
 
-TEST(RecordRule, OnlyTheSevenSeparatorsAreTested)
+TEST(RecordRule, OnlyTheSevenSeparatorsAreTestedAndOnlyTwoDashesMakeAnEmptySlot)
 {
     const int separators[] = {4, 7, 16, 22, 32, 38, 43};
-    ASSERT_EQ(1, IsWellFormed(GoodRecord()));
+    PointRecord record;
+    memcpy(record.bytes, kRecord, 48);
     for (int position = 0; position < PointRecord::kSize; position++)
-    {
-        bool tested =
-            std::find(std::begin(separators), std::end(separators), position) != std::end(separators);
-        for (int value : {0x00, 0x1A, 0x0D, (int)',', (int)'o'})
+        for (char value : {'\0', '\x1A', '\r', ',', 'o'})
         {
-            PointRecord record = GoodRecord();
-            record.bytes[position] = (char)value;
-            EXPECT_EQ(tested ? 0 : 1, IsWellFormed(record)) << "byte " << position << " = " << value;
+            PointRecord changed = record;
+            changed.bytes[position] = value;
+            EXPECT_EQ(std::count(separators, separators + 7, position) ? 0 : 1, IsWellFormed(changed))
+                << "byte " << position << " = " << (int)value;
         }
-    }
-}
-
-TEST(RecordRule, OnlyTwoDashesMakeAnEmptySlot)
-{
-    PointRecord record = GoodRecord();
-    const struct
+    for (const char* point : {"--", "-5", "5-", "01"})
     {
-        const char* point;
-        int empty;
-    } cases[] = {{"--", 1}, {"-5", 0}, {"5-", 0}, {"01", 0}};
-    for (const auto& c : cases)
-    {
-        memcpy(record.bytes + 2, c.point, 2);
-        EXPECT_EQ(c.empty, IsEmptySlot(record)) << c.point;
+        memcpy(record.bytes + 2, point, 2);
+        EXPECT_EQ(!strcmp(point, "--"), IsEmptySlot(record)) << point;
         EXPECT_EQ(1, IsWellFormed(record)) << "an empty slot is still kept";
     }
 }
 
-TEST(RecordList, KeepsArrivalOrderAndUnlinksAnywhere)
+TEST(RecordList, KeepsArrivalOrderUnlinksAnywhereAndClears)
 {
-    RecordList list;
-    list.Init();
+    RecordList list, other;
+    list.Init(), other.Init();
     RecordNode* nodes[5];
     for (int i = 0; i < 5; i++)
-        list.Append(nodes[i] = Node(i + 1));
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), Points(list));
-
-    EXPECT_EQ(1, list.Remove(nodes[2]));
-    EXPECT_EQ(1, list.Remove(nodes[0]));
-    EXPECT_EQ(1, list.Remove(nodes[4]));
-    EXPECT_EQ((std::vector<int>{2, 4}), Points(list));
+        list.Append(nodes[i] = Node((char)('1' + i)));
+    EXPECT_EQ("12345", Points(list));
+    for (int i : {2, 0, 4})
+        EXPECT_EQ(1, list.Remove(nodes[i]));
     EXPECT_EQ(0, list.Remove(nodes[2])) << "already removed";
-
-    // Nodes of another list, or of none, are not found and change nothing.
-    RecordList other;
-    other.Init();
     other.Append(nodes[0]);
-    EXPECT_EQ(0, list.Remove(nodes[0]));
-    EXPECT_EQ(0, list.Remove(nodes[4]));
-    EXPECT_EQ((std::vector<int>{2, 4}), Points(list));
-    EXPECT_EQ((std::vector<int>{1}), Points(other));
-
-    DeleteRecordNode(nodes[2]);
-    DeleteRecordNode(nodes[4]);
-    ClearRecords(other);
-    ClearRecords(list);
-    EXPECT_EQ(NULL, list.First());
-    EXPECT_EQ(NULL, list.Last());
+    EXPECT_EQ(0, list.Remove(nodes[0])) << "a node of another list";
+    EXPECT_EQ("24", Points(list));
+    EXPECT_EQ("1", Points(other));
+    DeleteRecordNode(nodes[2]), DeleteRecordNode(nodes[4]);
+    ClearRecords(other), ClearRecords(list);
+    EXPECT_TRUE(list.First() == NULL && list.Last() == NULL);
     ClearRecords(list); // an empty list: nothing happens
-    list.Append(Node(7));
-    EXPECT_EQ((std::vector<int>{7}), Points(list));
+    list.Append(Node('7'));
+    EXPECT_EQ("7", Points(list));
     ClearRecords(list);
 }
 
-namespace
+// Rounds, because the two threads must really run at once at some point, also on a busy machine.
+TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNodeAndClearingFreesThem)
 {
-
-const int kPerThread = 20000;
-
-DWORD AppendMany(void* data, DWORD tag)
-{
-    RecordList* list = static_cast<RecordList*>(data);
-    for (int i = 0; i < kPerThread; i++)
-    {
-        RecordNode* node = Node(1);
-        node->record.bytes[1] = (char)tag;
-        list->Append(node);
-    }
-    return 0;
-}
-
-} // namespace
-
-TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNode)
-{
+    size_t before = HeapInUse();
     RecordList list;
     list.Init();
-    C_Thread a, b;
-    ASSERT_EQ(1, a.Start(AppendMany, &list, 'a'));
-    ASSERT_EQ(1, b.Start(AppendMany, &list, 'b'));
-    a.Wait(30000);
-    b.Wait(30000);
-    ASSERT_EQ(0, a.IsRunning() | b.IsRunning());
-
-    int counts[2] = {0, 0};
-    for (RecordNode* node = list.First(); node; node = node->next)
-        counts[node->record.bytes[1] == 'b']++;
-    EXPECT_EQ(kPerThread, counts[0]);
-    EXPECT_EQ(kPerThread, counts[1]);
-    EXPECT_EQ(2 * kPerThread, (int)Points(list).size());
-    ClearRecords(list);
+    for (int round = 0; round < 20 && !HasFailure(); round++)
+    {
+        std::atomic<int> started(0);
+        auto append = [&](char tag)
+        {
+            for (started++; started < 2;) // both at once
+                ;
+            for (int i = 0; i < 50000; i++)
+                list.Append(Node(tag));
+        };
+        std::thread a(append, 'a'), b(append, 'b');
+        a.join(), b.join();
+        const std::string points = Points(list);
+        EXPECT_EQ(50000, std::count(points.begin(), points.end(), 'a')) << "round " << round;
+        EXPECT_EQ(50000, std::count(points.begin(), points.end(), 'b')) << "round " << round;
+        ClearRecords(list);
+    }
+    EXPECT_LT(HeapInUse(), before + 4096);
 }

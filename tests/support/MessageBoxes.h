@@ -1,52 +1,19 @@
 #pragma once
 
-#include <windows.h>
+#include "support/TestDialog.h"
 
-#include <string>
-#include <vector>
+// The link tests' names for the message recorder of support/TestDialog.h, until they use it directly.
+typedef C_MessageRecorder::Shown SeenMessageBox;
 
-#include "sys/CriticalSection.h"
-#include "sys/Thread.h"
-
-// A message box as a user saw it: owner, caption, text, and its type rebuilt from what is on screen
-// (the icon: MB_ICONEXCLAMATION, MB_ICONQUESTION, MB_ICONINFORMATION, MB_ICONHAND or 0; the buttons:
-// MB_YESNO or MB_OK).
-struct SeenMessageBox
-{
-    HWND owner;
-    DWORD thread;
-    std::string caption;
-    std::string text;
-    UINT type;
-};
-
-// Watches this process for message boxes with the given caption, from any thread, and answers each
-// one by pressing `button` (IDOK, IDYES, IDNO ...). Stops watching when destroyed.
-class C_MessageBoxAnswerer
+class C_MessageBoxAnswerer : public C_MessageRecorder
 {
 public:
-    C_MessageBoxAnswerer(const char* caption, int button);
-    ~C_MessageBoxAnswerer();
-
-    // Waits until at least `count` boxes were answered or `milliseconds` passed; returns how many were.
-    int WaitFor(int count, DWORD milliseconds);
-    std::vector<SeenMessageBox> Seen();
-    // The button for the boxes still to come.
-    void SetButton(int button);
-
-private:
-    static DWORD Watch(void* self, DWORD);
-    static BOOL CALLBACK VisitWindow(HWND window, LPARAM self);
-    void Answer(HWND box);
-
-    std::string m_caption;
-    volatile LONG m_button;
-    volatile LONG m_stop;
-    C_CriticalSection m_lock;
-    std::vector<SeenMessageBox> m_seen;
-    std::vector<HWND> m_answered;
-    C_Thread m_watcher;
+    C_MessageBoxAnswerer(const char*, int button) : C_MessageRecorder(button) {}
+    // Waits, dispatching this thread's messages, until `count` were shown or `milliseconds` passed.
+    int WaitFor(int count, DWORD milliseconds)
+    {
+        for (DWORD start = GetTickCount(); (int)Seen().size() < count && ElapsedSince(start) < milliseconds;)
+            PumpMessages(10);
+        return (int)Seen().size();
+    }
 };
-
-// Reads a message box the way the answerer does; for tests that find the box themselves.
-SeenMessageBox ReadMessageBox(HWND box);

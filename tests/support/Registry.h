@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -11,19 +12,49 @@
 class C_ScratchKey
 {
 public:
-    explicit C_ScratchKey(const char* path);
-    ~C_ScratchKey();
-    const char* Path() const { return m_path.c_str(); }
+    explicit C_ScratchKey(const char* path) : m_path(path)
+    {
+        HKEY key;
+        if (s_keys++ == 0 && RegCreateKeyA(HKEY_CURRENT_USER, Private().c_str(), &key) == ERROR_SUCCESS)
+            RegOverridePredefKey(HKEY_CURRENT_USER, key), RegCloseKey(key);
+        SHDeleteKeyA(HKEY_CURRENT_USER, path);
+    }
+    ~C_ScratchKey()
+    {
+        SHDeleteKeyA(HKEY_CURRENT_USER, m_path.c_str());
+        if (--s_keys == 0)
+        {
+            RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
+            SHDeleteKeyA(HKEY_CURRENT_USER, Private().c_str());
+            RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Karpolin Tests"); // unless another run's key is left
+        }
+    }
     // Writes a value of any type and size directly, bypassing the code under test.
-    void SetRaw(const char* name, DWORD type, const void* data, DWORD size);
-    void SetString(const char* name, const char* text);
-    void SetDword(const char* name, DWORD value);
+    void SetRaw(const char* name, DWORD type, const void* data, DWORD size)
+    {
+        HKEY key;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, m_path.c_str(), &key) == ERROR_SUCCESS)
+            RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), RegCloseKey(key);
+    }
+    void SetString(const char* name, const char* text) { SetRaw(name, REG_SZ, text, lstrlenA(text) + 1); }
+    void SetDword(const char* name, DWORD value) { SetRaw(name, REG_DWORD, &value, sizeof(value)); }
     // The value's bytes and type, or false when it is missing.
-    bool Get(const char* name, std::string* data, DWORD* type) const;
+    bool Get(const char* name, std::string* data, DWORD* type) const
+    {
+        char buffer[4096];
+        DWORD size = sizeof(buffer);
+        LONG result = RegGetValueA(HKEY_CURRENT_USER, m_path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type,
+                                   buffer, &size);
+        if (result == ERROR_SUCCESS)
+            data->assign(buffer, size);
+        return result == ERROR_SUCCESS;
+    }
 
 private:
+    static std::string Private()
+    {
+        return "Software\\Karpolin Tests\\" + std::to_string(GetCurrentProcessId());
+    }
+    static inline int s_keys = 0;
     std::string m_path;
 };
-
-// Deletes a key below HKEY_CURRENT_USER with all its subkeys; nothing happens when it is missing.
-void DeleteUserKeyTree(const char* path);

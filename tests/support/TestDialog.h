@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "support/Pump.h"
+#include "sys/CriticalSection.h"
 #include "ui/Dialog.h"
 
 // A modeless dialog of the test program's own templates, shown in front and given the focus, so
@@ -19,5 +23,118 @@ public:
         PumpMessages(50);
         return window;
     }
-    HWND Item(int id) const { return GetDlgItem(m_window, id); }
+    HWND Item(int id) const { return GetItem(id); }
+};
+
+// Real input through the system's queue, as a user gives it; each call then pumps the thread's
+// messages briefly so that the input has arrived.
+inline void MoveCursorToClient(HWND window, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+    PumpMessages(60);
+}
+
+const WORD kLeftButton = 0; // for Key and PressKey
+
+inline void Key(WORD key, bool down)
+{
+    INPUT input = {DWORD(key ? INPUT_KEYBOARD : INPUT_MOUSE), {}};
+    if (key)
+        input.ki = {key, (WORD)MapVirtualKeyA(key, 0), down ? 0u : (DWORD)KEYEVENTF_KEYUP, 0, 0};
+    else
+        input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof(input));
+    PumpMessages(60);
+}
+
+inline void PressKey(WORD key) // and releases it
+{
+    Key(key, true);
+    Key(key, false);
+}
+
+// A window's client area as COLORREF pixels, copied after the window has painted what was pending.
+struct C_Capture
+{
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels; // rows from the top
+
+    int Take(HWND window)
+    {
+        width = height = 0;
+        RECT client;
+        if (!UpdateWindow(window) || !GetClientRect(window, &client) || IsRectEmpty(&client))
+            return 0;
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        pixels.resize((size_t)client.right * client.bottom);
+        HDC source = GetDC(window), memory = CreateCompatibleDC(source);
+        HBITMAP bitmap = CreateCompatibleBitmap(source, client.right, client.bottom);
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        int ok = BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        SelectObject(memory, previous); // GetDIBits wants the bitmap free
+        ok = ok && GetDIBits(memory, bitmap, 0, client.bottom, &pixels[0], &info, DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(window, source);
+        for (COLORREF& pixel : pixels) // 0x00RRGGBB
+            pixel = RGB(pixel >> 16, pixel >> 8, pixel);
+        width = ok ? client.right : 0;
+        height = ok ? client.bottom : 0;
+        return ok;
+    }
+    COLORREF At(int x, int y) const
+    {
+        return x < 0 || y < 0 || x >= width || y >= height ? CLR_INVALID : pixels[(size_t)y * width + x];
+    }
+    // Pixels of exactly `colour` inside `area` (the whole capture when null).
+    int Count(COLORREF colour, const RECT* area = NULL) const
+    {
+        RECT all = {0, 0, width, height};
+        const RECT& r = area ? *area : all;
+        int count = 0;
+        for (int y = r.top; y < r.bottom; y++)
+            for (int x = r.left; x < r.right; x++)
+                count += At(x, y) == colour;
+        return count;
+    }
+};
+
+// Takes the place of the message box while it lives: notes what ShowMessage would have shown, on
+// any thread, and answers with `answer`.
+class C_MessageRecorder
+{
+public:
+    struct Shown
+    {
+        HWND owner;
+        DWORD thread;
+        std::string caption, text;
+        UINT type;
+    };
+    explicit C_MessageRecorder(int answer) : m_answer(answer)
+    {
+        s_current = this;
+        InjectMessageBox(Record);
+    }
+    ~C_MessageRecorder() { InjectMessageBox(NULL), s_current = NULL; }
+    std::vector<Shown> Seen()
+    {
+        C_Lock lock(m_lock);
+        return m_seen;
+    }
+
+private:
+    static inline C_MessageRecorder* s_current = NULL;
+    static int WINAPI Record(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+    {
+        C_Lock lock(s_current->m_lock);
+        s_current->m_seen.push_back({owner, GetCurrentThreadId(), caption, text, type});
+        return s_current->m_answer;
+    }
+    int m_answer;
+    C_CriticalSection m_lock;
+    std::vector<Shown> m_seen;
 };

@@ -1,332 +1,242 @@
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-#include <string.h>
-
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "support/Pump.h"
-#include "ui/Dialog.h"
+#include "support/Heap.h"
+#include "support/TestDialog.h"
 
 namespace
 {
 
-const WORD kTestDialog = 9001;
-const WORD kTestDialogEx = 9002;
-const WORD kNoFontDialog = 9003;
+const WORD kClassic = 9001, kExtended = 9002, kNoFont = 9003; // TestDialogs.rc
+const HINSTANCE kSelf = GetModuleHandleA(NULL);
+typedef std::vector<std::string> Log;
 
-HINSTANCE Self()
+// Notes what reaches each operation. Its handlers give the focus to Cancel, post `post` (a key
+// down to the edit 100, WM_APP + 1 to close with 42) and end a dialog that outlives 5 s with 99.
+struct Recorder : C_Dialog
 {
-    return GetModuleHandleA(NULL);
-}
+    Log log;
+    int initResult = 1, closingAnswer = 1;
+    UINT post = WM_NULL;
 
-// Writes what reaches each operation into a log that outlives the object.
-class Recorder : public C_Dialog
-{
-public:
-    explicit Recorder(std::vector<std::string>* log) : m_log(log) {}
     ~Recorder() override { Close(0); }
-
-    int initResult = 1;
-    int closingAnswer = 1;
-    bool messageBeforeInit = false;
-    bool shown = false;
-    std::function<void(Recorder*)> onInit;
-    std::function<INT_PTR(Recorder*, UINT, WPARAM, LPARAM)> onMessage;
-
+    void Note(const std::string& what) { log.push_back(what); }
     int OnInitDialog() override
     {
-        m_log->push_back("init");
-        m_initialised = true;
-        if (onInit)
-            onInit(this);
+        Note("init");
+        SetFocus(GetItem(IDCANCEL));
+        SetTimer(Handle(), 1, 5000, NULL);
+        PostMessageA(post == WM_KEYDOWN ? GetItem(100) : Handle(), post, VK_ESCAPE, 0);
         return initResult;
     }
     int OnClosing(INT_PTR result) override
     {
-        m_log->push_back("closing " + std::to_string(result));
-        return closingAnswer;
+        return Note("closing " + std::to_string(result)), closingAnswer;
     }
+    int OnClose() override { return Note("close"), C_Dialog::OnClose(); }
+    int OnDestroy() override { return Note("destroy"), C_Dialog::OnDestroy(); }
     int OnCommand(WORD id, WPARAM wparam, LPARAM lparam) override
     {
-        if (HIWORD(wparam) == BN_CLICKED) // the edit control's focus notifications are not of interest
-            m_log->push_back("command " + std::to_string(id));
+        if (HIWORD(wparam) == BN_CLICKED) // not the edit control's notifications
+            Note("command " + std::to_string(id));
         return C_Dialog::OnCommand(id, wparam, lparam);
-    }
-    int OnClose() override
-    {
-        m_log->push_back("close");
-        return C_Dialog::OnClose();
-    }
-    int OnDestroy() override
-    {
-        m_log->push_back("destroy");
-        return C_Dialog::OnDestroy();
     }
     INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override
     {
-        if (!m_initialised)
-            messageBeforeInit = true;
-        if (message == WM_SHOWWINDOW && wparam)
-            shown = true;
-        if (message == WM_APP + 1)
-            m_log->push_back("message " + std::to_string(wparam));
-        if (onMessage)
-            return onMessage(this, message, wparam, lparam);
+        if (message == WM_APP)
+            Note("message " + std::to_string(wparam));
+        if (message == WM_APP + 1 || message == WM_TIMER)
+            Close(message == WM_TIMER ? 99 : 42);
         return C_Dialog::OnMessage(message, wparam, lparam);
     }
-
-private:
-    std::vector<std::string>* m_log;
-    bool m_initialised = false;
 };
 
-typedef std::vector<std::string> Log;
-
-// Bytes in use on the runtime's heap, where the template copies live.
-size_t HeapInUse()
+HWND Popup(int x, int y, int width, int height)
 {
-    _HEAPINFO info;
-    memset(&info, 0, sizeof(info));
-    size_t used = 0;
-    while (_heapwalk(&info) == _HEAPOK)
-        if (info._useflag == _USEDENTRY)
-            used += info._size;
-    return used;
+    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, x, y, width, height, NULL, NULL, NULL,
+                           NULL);
 }
 
 } // namespace
 
-TEST(C_Dialog, RoutesEachKindOfMessageToItsOperation)
+TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
 {
-    Log log;
-    Recorder dialog(&log);
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    ASSERT_TRUE(window != NULL);
-    EXPECT_EQ(window, dialog.Handle());
-    EXPECT_EQ((DWORD)C_Dialog::kModeless, dialog.Flags());
-    EXPECT_FALSE(dialog.messageBeforeInit) << "messages before WM_INITDIALOG reach no operation";
-
+    Recorder dialog;
+    HWND window = dialog.Create(kSelf, kClassic, 0, NULL);
+    ASSERT_EQ(window, dialog.Handle());
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
-    SendMessageA(window, WM_APP + 1, 7, 0);
+    SendMessageA(window, WM_APP, 7, 0);
+    dialog.closingAnswer = 0; // a veto keeps the window, and the next Close asks again
     SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ((Log{"init", "command 1234", "message 7", "close", "closing 0", "destroy"}), log);
-    EXPECT_FALSE(IsWindow(window)) << "a modeless dialog is destroyed by Close";
+    EXPECT_EQ(1, dialog.C_Dialog::OnMessage(WM_COMMAND, IDCANCEL, 0)); // the base closes also here
+    dialog.Close(5);
+    EXPECT_EQ(window, dialog.Handle());
+    dialog.closingAnswer = 1;
+    SendMessageA(window, WM_COMMAND, IDCLOSE, 0);
+    dialog.Close(7); // no window any more: nothing to ask
+    EXPECT_FALSE(IsWindow(window)) << "a modeless dialog is destroyed";
     EXPECT_EQ(NULL, dialog.Handle());
+    EXPECT_EQ((Log{"init", "command 1234", "message 7", "close", "closing 0", "closing 0", "closing 5",
+                   "command 8", "closing 0", "destroy"}),
+              dialog.log);
 }
 
-TEST(C_Dialog, InitDialogReturningZeroClosesBeforeItIsShown)
+TEST(C_Dialog, DoModalEndsWithTheResultOfCloseAndRunsAgain)
 {
-    Log log;
-    Recorder dialog(&log);
-    dialog.initResult = 0;
-    EXPECT_EQ(0, dialog.DoModal(Self(), kTestDialog, 0));
-    EXPECT_FALSE(dialog.shown);
-    EXPECT_EQ((Log{"init", "closing 0", "destroy"}), log);
-    EXPECT_EQ(NULL, dialog.Handle());
-}
-
-TEST(C_Dialog, InitDialogReturningTwoAnswersZeroAndKeepsTheFocusItSet)
-{
-    HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, Self(), NULL);
-    Log log;
-    Recorder direct(&log);
-    direct.initResult = 2;
-    EXPECT_EQ(0, C_Dialog::DialogProcedure(plain, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&direct)));
-    direct.initResult = 1;
-    EXPECT_EQ(1, C_Dialog::DialogProcedure(plain, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&direct)));
-    SetWindowLongPtrA(plain, GWLP_USERDATA, 0);
-    DestroyWindow(plain);
-
-    // On a real dialog: with 1 the dialog manager focuses the first tab stop, with 2 it leaves the
-    // focus where the handler put it.
-    for (int result : {1, 2})
+    const struct
     {
-        Recorder dialog(&log);
-        dialog.initResult = result;
-        dialog.onInit = [](Recorder* self) { SetFocus(GetDlgItem(self->Handle(), IDCANCEL)); };
-        HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-        ASSERT_TRUE(window != NULL);
-        HWND expected = GetDlgItem(window, result == 1 ? 100 : IDCANCEL);
-        EXPECT_EQ(expected, GetFocus()) << "OnInitDialog returned " << result;
-        dialog.Close(0);
+        WORD templateId;
+        int initResult;
+        UINT post; // Esc, which the base turns into Close(0), or WM_APP + 1 for Close(42)
+        INT_PTR result;
+        Log log;
+    } rows[] = {{kClassic, 1, WM_KEYDOWN, 0, {"init", "command 2", "closing 0", "destroy"}},
+                {kClassic, 1, WM_APP + 1, 42, {"init", "closing 42", "destroy"}},
+                {kExtended, 1, WM_APP + 1, 42, {"init", "closing 42", "destroy"}},
+                {kClassic, 0, WM_NULL, 0, {"init", "closing 0", "destroy"}}}; // ended before it is shown
+    Recorder dialog;
+    for (const auto& row : rows)
+    {
+        dialog.log.clear();
+        dialog.initResult = row.initResult, dialog.post = row.post;
+        EXPECT_EQ(row.result, dialog.DoModal(kSelf, row.templateId, 0)) << row.templateId;
+        EXPECT_EQ(row.log, dialog.log) << row.templateId;
     }
 }
 
-TEST(C_Dialog, AVetoFromOnClosingKeepsTheWindowAndAsksAgainLater)
+TEST(C_Dialog, OnInitDialogReturningTwoKeepsTheFocusTheHandlerSet)
 {
-    Log log;
-    Recorder dialog(&log);
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    dialog.closingAnswer = 0;
-    dialog.Close(5);
-    EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(window, dialog.Handle());
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(window));
-    dialog.closingAnswer = 1;
-    dialog.Close(6);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ((Log{"init", "closing 5", "close", "closing 0", "closing 6", "destroy"}), log);
-}
-
-TEST(C_Dialog, CloseWithoutAWindowAsksNothing)
-{
-    Log log;
-    Recorder dialog(&log);
-    dialog.Close(1);
-    EXPECT_TRUE(log.empty());
-}
-
-TEST(C_Dialog, EscapeEndsAModalDialogWithZero)
-{
-    Log log;
-    Recorder dialog(&log);
-    dialog.onInit = [](Recorder* self)
+    for (int result : {1, 2}) // 1: the dialog manager focuses the first tab stop, the edit 100
     {
-        SetTimer(self->Handle(), 1, 5000, NULL); // ends the test if Esc never arrives
-        PostMessageA(GetDlgItem(self->Handle(), 100), WM_KEYDOWN, VK_ESCAPE, 0);
-    };
-    dialog.onMessage = [](Recorder* self, UINT message, WPARAM, LPARAM) -> INT_PTR
-    {
-        if (message == WM_TIMER)
-            self->Close(99);
-        return 0;
-    };
-    EXPECT_EQ(0, dialog.DoModal(Self(), kTestDialog, 0));
-    EXPECT_EQ((Log{"init", "command 2", "closing 0", "destroy"}), log);
-    EXPECT_EQ(0u, dialog.Flags());
+        Recorder dialog;
+        dialog.initResult = result;
+        HWND window = dialog.Create(kSelf, kClassic, 0, NULL);
+        EXPECT_EQ(GetDlgItem(window, result == 1 ? 100 : IDCANCEL), GetFocus()) << result;
+    }
 }
 
-TEST(C_Dialog, DoModalReturnsTheCloseResultAndCanRunAgain)
+TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndClosedWithTheObject)
 {
-    Log log;
-    Recorder dialog(&log);
-    dialog.onInit = [](Recorder* self) { PostMessageA(self->Handle(), WM_APP + 2, 0, 0); };
-    dialog.onMessage = [](Recorder* self, UINT message, WPARAM, LPARAM) -> INT_PTR
-    {
-        if (message != WM_APP + 2)
-            return 0;
-        self->Close(42);
-        return 1;
-    };
-    EXPECT_EQ(42, dialog.DoModal(Self(), kTestDialog, 0));
-    EXPECT_EQ(42, dialog.DoModal(Self(), kTestDialogEx, 0));
-    EXPECT_EQ((Log{"init", "closing 42", "destroy", "init", "closing 42", "destroy"}), log);
-}
-
-TEST(C_Dialog, DestroyingTheObjectClosesItsOpenWindow)
-{
-    Log log;
-    Recorder* dialog = new Recorder(&log);
-    HWND window = dialog->Create(Self(), kTestDialog, 0, NULL);
-    ASSERT_TRUE(IsWindow(window));
-    delete dialog;
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ((Log{"init", "closing 0", "destroy"}), log);
-
-    C_Dialog* plain = new C_Dialog;
-    window = plain->Create(Self(), kTestDialog, 0, NULL);
-    ASSERT_TRUE(IsWindow(window));
-    delete plain;
-    EXPECT_FALSE(IsWindow(window));
-}
-
-TEST(C_Dialog, AMissingTemplateFailsWithThePlatformsValue)
-{
-    C_Dialog dialog;
-    EXPECT_EQ(-1, dialog.DoModal(Self(), 9999, 0));
-    EXPECT_EQ(NULL, dialog.Create(Self(), 9999, 0, NULL));
-}
-
-TEST(C_Dialog, UsesTheRewrittenTemplateAndFreesTheCopy)
-{
-    NONCLIENTMETRICSA metrics;
-    memset(&metrics, 0, sizeof(metrics));
-    metrics.cbSize = 340;
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
-
-    C_Dialog dialog;
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    ASSERT_TRUE(window != NULL);
+    C_Dialog* dialog = new C_Dialog;
     LOGFONTA font;
-    HFONT used = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    ASSERT_TRUE(GetObjectA(used, sizeof(font), &font));
-    EXPECT_STREQ(metrics.lfMessageFont.lfFaceName, font.lfFaceName);
-    dialog.Close(0);
-
-    // A template without a font is made from the resource itself.
-    window = dialog.Create(Self(), kNoFontDialog, 0, NULL);
-    EXPECT_TRUE(window != NULL);
-    dialog.Close(0);
-
+    HWND window = dialog->Create(kSelf, kClassic, 0, NULL);
+    ASSERT_TRUE(GetObjectA((HFONT)SendMessageA(window, WM_GETFONT, 0, 0), sizeof(font), &font));
+    // This Wine's message font, "MS Shell Dlg", has no family of its own, nor has "MS Shell Dlg 2".
+    EXPECT_STREQ("MS Shell Dlg", font.lfFaceName) << "what the fix-up makes of the template here";
+    dialog->Close(0);
     size_t before = HeapInUse();
     for (int i = 0; i < 100; i++)
-    {
-        dialog.Create(Self(), kTestDialogEx, 0, NULL);
-        dialog.Close(0);
-    }
-    size_t after = HeapInUse();
-    EXPECT_LT(after, before + 4096) << "each run leaves its template copy behind";
+        dialog->Create(kSelf, kExtended, 0, NULL), dialog->Close(0);
+    EXPECT_LT(HeapInUse(), before + 4096) << "each run leaves its template copy behind";
+    EXPECT_EQ(-1, C_Dialog().DoModal(kSelf, 9999, 0));
+    EXPECT_EQ(NULL, C_Dialog().Create(kSelf, 9999, 0, NULL));
+    window = dialog->Create(kSelf, kNoFont, 0, NULL);
+    EXPECT_TRUE(window != NULL) << "made from the resource itself";
+    delete dialog;
+    EXPECT_FALSE(IsWindow(window)) << "the object closes its open window";
 }
 
-TEST(C_Window, CentersWithTruncationTowardZero)
+TEST(C_Window, CentersABorrowedWindowWithTruncationTowardZeroAndMakesItTopmost)
 {
-    EXPECT_EQ(24, CenteredOffset(100, 51));
-    EXPECT_EQ(-2, CenteredOffset(10, 15));
-    EXPECT_EQ(0, CenteredOffset(7, 7));
-
-    HWND reference =
-        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, NULL, NULL, Self(), NULL);
-    C_Dialog dialog;
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    SetWindowPos(window, NULL, 0, 0, 201, 101, SWP_NOMOVE | SWP_NOZORDER);
-    ASSERT_EQ(1, dialog.CenterWindow(reference));
+    HWND reference = Popup(100, 100, 100, 100), own = Popup(0, 0, 201, 101);
+    C_Window window(own);
     RECT placed;
-    GetWindowRect(window, &placed);
-    EXPECT_EQ(100 + 99, placed.left);
-    EXPECT_EQ(100 + 99, placed.top);
-
-    ASSERT_EQ(1, dialog.CenterWindow(NULL));
-    GetWindowRect(window, &placed);
+    ASSERT_EQ(1, window.CenterWindow(reference));
+    GetWindowRect(own, &placed);
+    EXPECT_EQ(100 - 50, placed.left) << "-50.5 truncated toward zero";
+    EXPECT_EQ(100 - 0, placed.top);
+    ASSERT_EQ(1, window.CenterWindow(NULL));
+    GetWindowRect(own, &placed);
     EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 1 - 201) / 2, placed.left);
     EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - 1 - 101) / 2, placed.top);
-    dialog.Close(0);
+    for (int on : {0, 1, 0}) // off while not topmost: nothing to do
+    {
+        ASSERT_EQ(1, window.SetTopmost(on, 1));
+        EXPECT_EQ(on, (GetWindowLongA(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    }
+    DestroyWindow(own);
     DestroyWindow(reference);
 }
 
-TEST(C_Window, TopmostOnAndOff)
+TEST(C_Window, SetIconsReplacesItsSmallIconAndTheObjectDestroysTheLast)
 {
-    C_Dialog dialog;
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    ASSERT_EQ(1, dialog.SetTopmost(0, 0)) << "not topmost: nothing to do";
-    EXPECT_EQ(0, GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ASSERT_EQ(1, dialog.SetTopmost(1, 1));
-    EXPECT_NE(0, GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ASSERT_EQ(1, dialog.SetTopmost(0, 0));
-    EXPECT_EQ(0, GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    dialog.Close(0);
+    C_Dialog* dialog = new C_Dialog;
+    HWND window = dialog->Create(kSelf, kClassic, 0, NULL);
+    ICONINFO info;
+    BITMAP mask;
+    HICON small[2];
+    for (HICON& icon : small)
+    {
+        dialog->SetIcons(102);
+        icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        GetObjectA(info.hbmMask, sizeof(mask), &mask);
+        EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
+        DeleteObject(info.hbmMask), DeleteObject(info.hbmColor);
+        EXPECT_TRUE(SendMessageA(window, WM_GETICON, ICON_BIG, 0) != 0);
+    }
+    EXPECT_FALSE(GetIconInfo(small[0], &info)) << "the replaced icon is destroyed";
+    delete dialog;
+    EXPECT_FALSE(GetIconInfo(small[1], &info)) << "the last one goes with the object";
 }
 
-TEST(C_Window, SetIconsGivesASmallIconAtTheSystemSize)
+TEST(ShowMessage, FormatsCutsAndHandsOwnerCaptionTypeAndAnswerToTheSeam)
 {
-    C_Dialog dialog;
-    HWND window = dialog.Create(Self(), kTestDialog, 0, NULL);
-    dialog.SetIcons(102);
-    HICON small = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
-    HICON big = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
-    EXPECT_TRUE(small != NULL);
-    EXPECT_TRUE(big != NULL);
-    ICONINFO info;
-    ASSERT_TRUE(GetIconInfo(small, &info));
-    BITMAP bitmap;
-    GetObjectA(info.hbmMask, sizeof(bitmap), &bitmap);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), bitmap.bmWidth);
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    dialog.SetIcons(102); // replaces the small icon; the old one is destroyed
-    dialog.Close(0);
+    HWND popup = Popup(0, 0, 10, 10);
+    C_Window owner(popup), closed;
+    const std::string longText(3000, 'x');
+    const struct
+    {
+        const C_Window* dialog;
+        UINT type;
+        const char* format;
+        HWND owner;
+        std::string text;
+        UINT shown;
+    } rows[] = {
+        {&owner, 0, "Protocol Error. [ID: %u]", popup, "Protocol Error. [ID: 5]", MB_ICONEXCLAMATION},
+        {NULL, MB_YESNO | MB_ICONQUESTION, "Erase?", NULL, "Erase?", MB_YESNO | MB_ICONQUESTION},
+        {&closed, MB_ICONINFORMATION, longText.c_str(), NULL, std::string(1023, 'x'), MB_ICONINFORMATION}};
+    for (const auto& row : rows)
+    {
+        C_MessageRecorder recorder(IDNO);
+        EXPECT_EQ(IDNO, ShowMessage(row.dialog, row.type, "Karpolin", row.format, 5u));
+        std::vector<C_MessageRecorder::Shown> seen = recorder.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_TRUE(seen[0].owner == row.owner && seen[0].caption == "Karpolin" && seen[0].type == row.shown);
+        EXPECT_EQ(row.text, seen[0].text);
+    }
+    DestroyWindow(popup);
+}
+
+namespace
+{
+
+std::string g_seen; // caption, text and buttons of the box
+
+// Reads this thread's message box as the user sees it, and answers No.
+VOID CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA("#32770", NULL);
+    char caption[64] = "", text[64] = "";
+    if (!box || GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId())
+        return;
+    GetWindowTextA(box, caption, sizeof(caption));
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text)); // the text's static, on Windows and Wine
+    g_seen = std::string(caption) + "|" + text + "|" + (GetDlgItem(box, IDYES) ? "yes " : "") +
+             (GetDlgItem(box, IDNO) ? "no " : "") + (GetDlgItem(box, IDOK) ? "ok " : "");
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+}
+
+} // namespace
+
+// The one real box on screen: the box's own modal loop runs the timer that answers it.
+TEST(ShowMessage, ARealBoxShowsTheCaptionTextAndButtons)
+{
+    UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerTheBox);
+    EXPECT_EQ(IDNO, ShowMessage(NULL, MB_YESNO | MB_ICONQUESTION, "Karpolin", "%s %u%%", "Erase all?", 100u));
+    KillTimer(NULL, timer);
+    EXPECT_EQ("Karpolin|Erase all? 100%|yes no ", g_seen);
 }

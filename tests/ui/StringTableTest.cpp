@@ -1,214 +1,155 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <wchar.h>
 
 #include <string>
 
-#include "support/StringTableData.h"
+#include "support/Heap.h"
+#include "ui/Menu.h"
+#include "ui/Resources.h"
 #include "ui/StringTable.h"
+#include "ui/Version.h"
 
-namespace
+static const HINSTANCE kSelf = GetModuleHandleA(NULL);
+
+// The whole table in both languages: ResourceTest; the two default languages: GermanTest. Wine's own
+// lookup of the neutral language always finds one, so the English steps after it are never reached.
+TEST(C_StringTable, FindsEachTextThroughTheLanguageChainIntoBuffersItNeverOverruns)
 {
-
-HINSTANCE Self()
-{
-    return GetModuleHandleA(NULL);
-}
-
-std::string Localized(UINT id, WORD language)
-{
-    C_StringTable strings(Self());
-    return strings.LoadLocalizedString(id, NULL, language);
-}
-
-// A file next to the test program.
-std::string BesideTheProgram(const char* name)
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
-}
-
-} // namespace
-
-TEST(StringTable, EveryStringInEnglishAndGerman)
-{
-    for (const StringRow& row : kStringTable)
+    const struct
     {
-        EXPECT_EQ(Cp1252Of(row.english), Localized(row.id, 1033)) << "string " << row.id;
-        EXPECT_EQ(Cp1252Of(row.german), Localized(row.id, 1031)) << "string " << row.id;
-    }
-}
-
-TEST(StringTable, AMissingStringIsAQuestionMark)
-{
-    EXPECT_EQ("?", Localized(23, 1033));
-    EXPECT_EQ("?", Localized(23, 1031));
-    EXPECT_EQ("?", Localized(41, 1031));
-    EXPECT_EQ("?", Localized(5000, 1033));
-}
-
-TEST(StringTable, AustrianGermanFindsGermanAtTheDefaultSublanguage)
-{
-    EXPECT_EQ("Rho [Dichte Norm]", Localized(24, 3079));
-    EXPECT_EQ("Identifikation", Localized(36, 0x0807)); // German (Switzerland)
-}
-
-TEST(StringTable, FrenchFallsThroughToTheNeutralLookup)
-{
-    // No French and no neutral strings exist: the neutral step yields the user's language (English here).
-    EXPECT_EQ("Can't open Serial Port.", Localized(1, 1036));
-    EXPECT_EQ("identification ", Localized(36, 1036));
-}
-
-TEST(StringTable, UserAndSystemDefaultStandForTheirLanguages)
-{
-    EXPECT_EQ(Localized(12, GetUserDefaultLangID()), Localized(12, LANG_USER_DEFAULT));
-    EXPECT_EQ(Localized(12, GetSystemDefaultLangID()), Localized(12, LANG_SYSTEM_DEFAULT));
-    EXPECT_EQ("damping", Localized(12, LANG_USER_DEFAULT));
-}
-
-TEST(StringTableGerman, UserDefaultIsGermanForAGermanUser)
-{
-    ASSERT_EQ(1031, GetUserDefaultLangID());
-    EXPECT_EQ("D\xe4mpfung", Localized(12, LANG_USER_DEFAULT));
-    C_StringTable strings(Self());
-    EXPECT_STREQ("Abbruch", strings.LoadPlainString(20, NULL));
-    EXPECT_STREQ("Bitte warten", strings.LoadPlainString(21, NULL));
-}
-
-TEST(StringTable, PlainStringsFollowThePlatformAndShareTheBuffer)
-{
-    C_StringTable strings(Self());
-    const char* cancel = strings.LoadPlainString(20, NULL);
-    EXPECT_STREQ("Cancel", cancel);
-    const char* wait = strings.LoadPlainString(21, NULL);
-    EXPECT_EQ(cancel, wait) << "lookups without a buffer share the object's buffer";
-    EXPECT_STREQ("Please wait", wait);
-    EXPECT_STREQ("?", strings.LoadPlainString(23, NULL));
-}
-
-TEST(StringTable, ACallersBufferIsNeverOverrun)
-{
-    C_StringTable strings(Self());
-    char small[8];
-    memset(small, 'x', sizeof(small));
-    char guard[4] = {'g', 'g', 'g', 'g'};
-    strings.LoadLocalizedString(1, small, 1033, 6);
-    EXPECT_STREQ("Can't", small);
+        UINT id;
+        WORD language;
+        const char* text;
+    } rows[] = {{24, 3079, "Rho [Dichte Norm]"},      // German (Austria): the default sublanguage
+                {36, 0x0807, "Identifikation"},       // German (Switzerland)
+                {1, 1036, "Can't open Serial Port."}, // French: the neutral step gives the user's language
+                {23, 1031, "?"},                      // a gap in a block
+                {5000, 1033, "?"}};                   // no block in any language
+    C_StringTable strings(kSelf);
+    for (const auto& row : rows)
+        EXPECT_STREQ(row.text, strings.LoadLocalizedString(row.id, NULL, row.language)) << row.id;
+    char small[8] = "xxxxxxx";
+    EXPECT_STREQ("Can't", strings.LoadLocalizedString(1, small, 1033, 6));
+    EXPECT_STREQ("Can't", strings.LoadPlainString(1, small, 6));
     EXPECT_EQ('x', small[6]);
-    EXPECT_EQ('g', guard[0]);
-    strings.LoadPlainString(1, small, 6);
-    EXPECT_STREQ("Can't", small);
+    const char* cancel = strings.LoadPlainString(20, NULL); // in the platform's language, English here
+    EXPECT_EQ(cancel, strings.LoadPlainString(21, NULL)) << "lookups without a buffer share one";
+    EXPECT_STREQ("Please wait", cancel);
+    EXPECT_STREQ("?", strings.LoadPlainString(23, NULL));
+
+    DWORD size = 0; // the dialogs exist in German only
+    EXPECT_TRUE(FindLocalizedResource(kSelf, RT_DIALOG, MAKEINTRESOURCEA(101), 0, &size) && size > 18);
+    EXPECT_TRUE(FindLocalizedResource(kSelf, RT_DIALOG, MAKEINTRESOURCEA(110), 1033, NULL) != NULL);
 }
 
-TEST(FindLocalizedResource, ReturnsDataAndSize)
+TEST(C_Menu, LoadsOnlyTheExactLanguageAndDestroysTheBarItReplaces)
 {
-    DWORD size = 0;
-    const void* data = FindLocalizedResource(Self(), RT_STRING, MAKEINTRESOURCEA(1), 1031, &size);
-    ASSERT_TRUE(data != NULL);
-    EXPECT_GT(size, 0u);
-    EXPECT_EQ(NULL, FindLocalizedResource(Self(), RT_STRING, MAKEINTRESOURCEA(200), 1031, &size));
-    // The dialogs exist only in German and are found through the neutral step.
-    EXPECT_TRUE(FindLocalizedResource(Self(), RT_DIALOG, MAKEINTRESOURCEA(101), 0, NULL) != NULL);
-    EXPECT_TRUE(FindLocalizedResource(Self(), RT_DIALOG, MAKEINTRESOURCEA(110), 1033, NULL) != NULL);
-}
-
-TEST(FormatTitle, CarriesTheProgramsVersion)
-{
-    char title[kTitleSize];
-    EXPECT_STREQ("Karpolin [1.16]", FormatTitle("Karpolin", NULL, title));
-}
-
-TEST(FormatTitle, ReadsTheVersionOfTheModuleGiven)
-{
-    struct
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, NULL, kSelf, NULL);
+    SetMenu(owner, LoadMenuA(kSelf, MAKEINTRESOURCEA(103)));
+    C_Menu menu;
+    ASSERT_EQ(1, menu.Attach(owner, 3, kSelf));
+    const struct
     {
-        const char* file;
-        const char* title;
-    } const cases[] = {{"version_1_5.dll", "X [1.05]"},
-                       {"version_2.dll", "X [2.01]"},
-                       {"version_english.dll", "X [3.07]"},
-                       {"no_version.dll", "X [1.01]"}};
-    for (const auto& c : cases)
+        WORD language;
+        int loaded;
+        const char* first; // the first popup's caption afterwards
+    } rows[] = {{1031, 1, "Datei"}, {3079, 0, "Datei"}, {1036, 0, "Datei"}, {1033, 1, "File"}};
+    for (const auto& row : rows)
     {
-        HMODULE module = LoadLibraryA(BesideTheProgram(c.file).c_str());
-        ASSERT_TRUE(module != NULL) << c.file;
-        char title[kTitleSize];
-        EXPECT_STREQ(c.title, FormatTitle("X", module, title)) << c.file;
-        FreeLibrary(module);
+        HMENU before = GetMenu(owner);
+        char caption[32] = "";
+        EXPECT_EQ(row.loaded, menu.LoadMenuForLanguage(103, row.language)) << row.language;
+        EXPECT_EQ(row.loaded, GetMenu(owner) != before) << row.language;
+        EXPECT_EQ(!row.loaded, IsMenu(before)) << row.language << ": the replaced bar is destroyed";
+        GetMenuStringA(GetMenu(owner), 0, caption, sizeof(caption), MF_BYPOSITION);
+        EXPECT_STREQ(row.first, caption) << row.language;
     }
-}
-
-TEST(ReadFileVersion, GivesTheWholeTextAndKeepsPartsThatDoNotParse)
-{
-    UINT major = 7, minor = 8;
-    char text[16];
-    ASSERT_EQ(1,
-              ReadFileVersion(BesideTheProgram("version_2.dll").c_str(), &major, &minor, text, sizeof(text)));
-    EXPECT_EQ(2u, major);
-    EXPECT_EQ(8u, minor);
-    EXPECT_STREQ("2", text);
-    EXPECT_EQ(0, ReadFileVersion(BesideTheProgram("no_version.dll").c_str(), &major, &minor));
-    EXPECT_EQ(0, ReadFileVersion("Z:\\no\\such\\file.dll", &major, &minor));
-    EXPECT_EQ(2u, major);
+    for (int checked : {1, 0}) // 40006, the port com2, lies in another submenu
+    {
+        EXPECT_EQ(1, menu.CheckItem(40006, 1, checked));
+        EXPECT_EQ(checked ? MF_CHECKED : 0u, GetMenuState(GetMenu(owner), 40006, MF_BYCOMMAND) & MF_CHECKED);
+    }
+    EXPECT_EQ(0, menu.CheckItem(49999, 1, 1)) << "no such item";
+    EXPECT_EQ(0, C_Menu().Attach(owner, 9, kSelf));
+    DestroyWindow(owner);
 }
 
 namespace
 {
 
-// A plain window with the program's German menu bar, to load menus into.
-struct MenuWindow
+std::string Utf16(const wchar_t* text)
 {
-    HWND window;
-    MenuWindow()
-    {
-        window = CreateWindowExA(0, "STATIC", "menu owner", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, NULL, NULL,
-                                 Self(), NULL);
-        SetMenu(window, LoadMenuA(Self(), MAKEINTRESOURCEA(103)));
-    }
-    ~MenuWindow() { DestroyWindow(window); }
-    std::string FirstCaption() const
-    {
-        char text[64] = "";
-        GetMenuStringA(GetMenu(window), 0, text, sizeof(text), MF_BYPOSITION);
-        return text;
-    }
-};
+    return std::string((const char*)text, (wcslen(text) + 1) * 2);
+}
+
+// A node of a version block: length, value length, type (1: text), key, value and children, each on
+// a 4-byte boundary.
+std::string Node(const wchar_t* key, const std::string& value, WORD valueLength, WORD type,
+                 const std::string& children)
+{
+    std::string bytes = std::string(6, '\0') + Utf16(key);
+    bytes.resize((bytes.size() + 3) & ~3u);
+    bytes += value;
+    bytes.resize(children.empty() ? bytes.size() : (bytes.size() + 3) & ~3u);
+    bytes += children;
+    const WORD header[3] = {(WORD)bytes.size(), valueLength, type};
+    return bytes.replace(0, 6, (const char*)header, 6);
+}
+
+std::string Table(const wchar_t* language, const wchar_t* name, const wchar_t* value)
+{
+    return Node(language, "", 0, 1, Node(name, Utf16(value), (WORD)wcslen(value) + 1, 1, ""));
+}
+
+std::string Block(const std::string& tables)
+{
+    return Node(L"VS_VERSION_INFO", std::string(52, '\0'), 52, 0, Node(L"StringFileInfo", "", 0, 1, tables));
+}
 
 } // namespace
 
-TEST(C_Menu, LoadsOnlyTheExactLanguage)
+TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
 {
-    MenuWindow owner;
-    C_Menu menu;
-    ASSERT_EQ(1, menu.Attach(owner.window, 3, Self()));
-    ASSERT_EQ(1, menu.LoadMenuForLanguage(103, 1031));
-    EXPECT_NE(std::string::npos, owner.FirstCaption().find("Datei"));
-    HMENU german = GetMenu(owner.window);
-
-    EXPECT_EQ(0, menu.LoadMenuForLanguage(103, 3079));
-    EXPECT_EQ(german, GetMenu(owner.window)) << "no fallback: the bar stays";
-    EXPECT_EQ(0, menu.LoadMenuForLanguage(103, 1036));
-    EXPECT_EQ(german, GetMenu(owner.window));
-
-    ASSERT_EQ(1, menu.LoadMenuForLanguage(103, 1033));
-    EXPECT_NE(german, GetMenu(owner.window));
-    EXPECT_NE(std::string::npos, owner.FirstCaption().find("File"));
-}
-
-TEST(C_Menu, ChecksItemsOfEverySubmenuByCommand)
-{
-    MenuWindow owner;
-    C_Menu menu;
-    ASSERT_EQ(1, menu.Attach(owner.window, 3, Self()));
-    ASSERT_EQ(1, menu.LoadMenuForLanguage(103, 1033));
-    EXPECT_EQ(1, menu.CheckItem(40006, 1, 1)); // a port item, in another submenu
-    EXPECT_EQ((UINT)MF_CHECKED, GetMenuState(GetMenu(owner.window), 40006, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_EQ(1, menu.CheckItem(40006, 1, 0));
-    EXPECT_EQ(0u, GetMenuState(GetMenu(owner.window), 40006, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_EQ(0, menu.CheckItem(49999, 1, 1)) << "no such item";
-    C_Menu none;
-    EXPECT_EQ(0, none.Attach(owner.window, 9, Self()));
+    const struct
+    {
+        std::string block;
+        int found;
+        const char* text;
+        const char* title;
+    } rows[] = {{Block(Table(L"040704B0", L"FileVersion", L"1.5")), 1, "1.5", "X [1.05]"},
+                {Block(Table(L"040704b0", L"FileVersion", L"1.16")), 1, "1.16", "X [1.16]"},
+                {Block(Table(L"040904B0", L"FileVersion", L"3.7")), 1, "3.7", "X [3.07]"},
+                {Block(Table(L"040904B0", L"FileVersion", L"3.7") + Table(L"040704B0", L"FileVersion", L"2")),
+                 1, "2", "X [2.01]"}, // the minor keeps its value
+                {Block(Table(L"040C04B0", L"FileVersion", L"4.2")), 0, "", "X [1.01]"},
+                {Block(Table(L"040704B0", L"ProductVersion", L"4.2")), 0, "", "X [1.01]"}};
+    for (const auto& row : rows)
+    {
+        UINT major = 1, minor = 1;
+        char text[8] = "", title[kTitleSize];
+        EXPECT_EQ(row.found,
+                  ParseFileVersion(row.block.data(), (DWORD)row.block.size(), &major, &minor, text, 8));
+        EXPECT_STREQ(row.text, text);
+        EXPECT_STREQ(row.title, FormatTitle("X", major, minor, title));
+    }
+    // Cut before the end of its text, also with a root that claims only what is left, a block gives
+    // nothing; neither does a file without one.
+    UINT major = 7, minor = 8;
+    C_GuardedBytes guarded;
+    for (size_t size = 0; size < rows[0].block.size(); size++)
+    {
+        BYTE* cut = guarded.Place(rows[0].block.data(), size);
+        EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
+        if (size >= 2)
+            cut[0] = (BYTE)size, cut[1] = (BYTE)(size >> 8);
+        EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
+    }
+    EXPECT_EQ(0, ReadFileVersion("Z:\\no\\such\\file.dll", &major, &minor));
+    EXPECT_TRUE(major == 7 && minor == 8);
+    char title[kTitleSize];
+    EXPECT_STREQ("Karpolin [1.16]", FormatTitle("Karpolin", NULL, title)) << "the program's own version";
+    EXPECT_STRNE("X [1.16]", FormatTitle("X", GetModuleHandleA("kernel32.dll"), title)) << "the module given";
 }
