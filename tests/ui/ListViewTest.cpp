@@ -84,9 +84,9 @@ TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
 {
     SetFocus(list);
     PressKey('A');
+    EXPECT_EQ(0, Ask(LVM_GETSELECTEDCOUNT));
     PressKey(VK_DOWN);
     EXPECT_EQ(1, (g_seen[{WM_KEYDOWN, VK_DOWN}])) << "other keys pass";
-    EXPECT_LT(Ask(LVM_GETSELECTEDCOUNT), 4);
     Key(VK_CONTROL, true);
     PressKey('A');
     Key(VK_CONTROL, false);

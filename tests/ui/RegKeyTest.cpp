@@ -14,19 +14,6 @@ namespace
 const char kPath[] = "Software\\Tarnwick\\KarpolinTest\\RegKey";
 }
 
-TEST(C_RegKey, WritesAStringWithItsTerminator)
-{
-    C_ScratchKey scratch(kPath);
-    C_RegKey key;
-    ASSERT_EQ(1, key.CreateKey(HKEY_CURRENT_USER, kPath));
-    EXPECT_EQ(1, key.WriteString("Port", "com5"));
-    std::string data;
-    DWORD type = 0;
-    ASSERT_TRUE(scratch.Get("Port", &data, &type));
-    EXPECT_EQ(std::string("com5", 5), data);
-    EXPECT_EQ((DWORD)REG_SZ, type);
-}
-
 // Values of any type: ReadDword copies at most 4 bytes over the first of its field, ReadString at
 // most its 12, the last byte read becoming the terminator; what does not fit leaves the target alone.
 TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
@@ -42,6 +29,7 @@ TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
         const char* string;
     } rows[] = {{"two", "\x34\x12", 1, 0xAABB1234, 1, "4"},
                 {"text", std::string("ab", 3), 1, 0xAA006261, 1, "ab"},
+                {"five", std::string("abcd", 5), 0, 0xAABBCCDD, 1, "abcd"},
                 {"full", "com456789012", 0, 0xAABBCCDD, 1, "com45678901"},
                 {"long", "com4567890123", 0, 0xAABBCCDD, 0, "com2"},
                 {"absent", "", 0, 0xAABBCCDD, 0, "com2"}};
@@ -64,8 +52,9 @@ TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
     }
 }
 
-// What a test writes below HKEY_CURRENT_USER never reaches the user's own key, HKEY_USERS\<user's SID>.
-TEST(ScratchKey, KeepsTheUsersOwnKeyUntouched)
+// While a test runs, what it writes below HKEY_CURRENT_USER never reaches the user's own key,
+// HKEY_USERS\<user's SID>.
+TEST(C_RegKey, WritesAndReadsBackAndInATestNeverTheUsersOwnKey)
 {
     HANDLE token = NULL;
     char buffer[256], *sid = NULL;
@@ -79,6 +68,10 @@ TEST(ScratchKey, KeepsTheUsersOwnKeyUntouched)
     C_ScratchKey scratch(kPath);
     C_RegKey key;
     ASSERT_EQ(1, key.CreateKey(HKEY_CURRENT_USER, kPath));
-    EXPECT_EQ(1, key.OpenRead(HKEY_CURRENT_USER, kPath));
+    EXPECT_EQ(1, key.WriteString("Port", "com5"));
+    EXPECT_EQ(1, key.WriteDword("FontSize", (DWORD)-11));
+    ASSERT_EQ(1, key.OpenRead(HKEY_CURRENT_USER, kPath));
+    EXPECT_TRUE(key.ReadString("Port", buffer, sizeof(buffer)) && !strcmp(buffer, "com5")) << buffer;
+    EXPECT_TRUE(key.ReadDword("FontSize", &size) && size == (DWORD)-11) << size;
     EXPECT_EQ(0, key.OpenRead(HKEY_USERS, own.c_str())) << "written into the user's own key";
 }

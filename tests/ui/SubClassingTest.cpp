@@ -49,15 +49,16 @@ TEST_F(SubClassing, ResultOneAnswersFromTheSlotAndAnyOtherPassesTheMessageOn)
     EXPECT_EQ(4, image.seen);
 }
 
-// Each kind attaches once; kinds stack, and Detach puts back what it found, so they come off in the
-// reverse order.
+// Each kind attaches once; kinds stack, and Detach puts back the procedure it found at Attach, so
+// they come off in the reverse order.
 TEST_F(SubClassing, EachKindAttachesOnceAndStackedKindsComeOffInReverseOrder)
 {
     EXPECT_EQ(0, secondLink.Detach()) << "never attached";
     ASSERT_EQ(1, imageKind.Attach(window, Recorder::Record, &image));
     ASSERT_EQ(1, linkKind.Attach(window, Recorder::Record, &link));
     LONG_PTR installed = Procedure();
-    EXPECT_EQ(0, secondLink.Attach(window, Recorder::Record, &second));
+    ASSERT_EQ(0, secondLink.Attach(window, Recorder::Record, &second))
+        << "would call itself on every message";
     EXPECT_EQ(installed, Procedure());
     Probe();
     EXPECT_TRUE(link.seen == 1 && image.seen == 1 && second.seen == 0 && plain.Count(kProbe) == 1);

@@ -31,9 +31,11 @@ TEST(C_Text, ReserveAssignAppendTruncateAndTrimKeepTheTextTerminated)
     ASSERT_EQ(1, text.Assign("abcdefgh"));
     ASSERT_EQ(1, text.Reserve(5));
     EXPECT_STREQ("abcd", text.GetString()) << "a smaller buffer cuts the text";
-    ASSERT_EQ(1, text.AppendChar('e'));
+    ASSERT_EQ(1, text.Append("e"));
+    EXPECT_GT(text.Capacity(), 5) << "a full buffer grows for its terminator too";
+    ASSERT_EQ(1, text.AppendChar('f'));
     ASSERT_EQ(1, text.Append(std::string(30, 't').c_str()));
-    EXPECT_EQ("abcde" + std::string(30, 't'), text.GetString());
+    EXPECT_EQ("abcdef" + std::string(30, 't'), text.GetString());
     EXPECT_STREQ("abc", text.Truncate(3));
     EXPECT_STREQ("abc", text.Truncate(100));
     EXPECT_STREQ("", text.Truncate(-5));

@@ -51,10 +51,10 @@ TEST_F(Typhoon, TheCellsSitWhereThePositionSaysAndARunEndsAfterWidthPlus32Over8P
     for (DWORD flags : {3, 2})
     {
         C_Typhoon bar;
-        ASSERT_EQ(1, Create(bar, 101, flags));
-        RECT units = {10, 150, 101, 0}, placed; // dialog units with flag 1, and then not pixels
+        ASSERT_EQ(1, Create(bar, 98, flags));  // in pixels: the cell reaches the period exactly
+        RECT units = {10, 150, 98, 0}, placed; // dialog units with flag 1, and then not pixels
         ASSERT_TRUE(!(flags & C_Typhoon::kDialogUnits) ||
-                    (MapDialogRect(parent, &units) && units.right != 101));
+                    (MapDialogRect(parent, &units) && units.right != 98));
         GetWindowRect(bar.Handle(), &placed);
         MapWindowPoints(NULL, parent, reinterpret_cast<POINT*>(&placed), 2);
         EXPECT_TRUE(placed.left == units.left && placed.top == units.top && placed.bottom - placed.top == 15);
