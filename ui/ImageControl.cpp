@@ -92,7 +92,8 @@ void C_ImageControl::Paint(HWND window)
     if (memory)
     {
         HGDIOBJ previous = SelectObject(memory, m_bitmap);
-        if (m_scaleX == 1.0f)
+        // Only an unscaled picture is copied as it is: with one factor 1.0 the other axis still stretches.
+        if (m_scaleX == 1.0f && m_scaleY == 1.0f)
             BitBlt(target, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
         else
         {

@@ -39,12 +39,6 @@ public:
     // Sizes the window to the scaled bitmap plus its frame.
     void ApplyState();
 
-    DWORD State() const { return m_state; }
-    float ScaleX() const { return m_scaleX; }
-    float ScaleY() const { return m_scaleY; }
-    HBITMAP Bitmap() const { return m_bitmap; }
-    HWND Handle() const { return m_window; }
-
     // A mouse position (LPARAM) in bitmap coordinates: each half unsigned, divided by its factor and
     // truncated.
     static DWORD BitmapPoint(LPARAM position, float scaleX, float scaleY);

@@ -24,7 +24,6 @@ int C_ImageList::Create(DWORD options, int width, int height, int initial, int g
                         DWORD commonControlsVersion)
 {
     Destroy();
-    m_options = options;
     if (options & kSmallIcons)
     {
         width = GetSystemMetrics(SM_CXSMICON);

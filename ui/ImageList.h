@@ -19,7 +19,7 @@ public:
         kLargeIcons = 0x8  // icon size from the large-icon metrics
     };
 
-    C_ImageList() : m_options(0), m_width(0), m_height(0), m_list(NULL) {}
+    C_ImageList() : m_width(0), m_height(0), m_list(NULL) {}
     ~C_ImageList() { Destroy(); }
 
     int Create(DWORD options, int width, int height, int initial, int growth, DWORD commonControlsVersion);
@@ -27,14 +27,11 @@ public:
     int AddIcon(HINSTANCE module, WORD iconId);
     void Destroy();
     HIMAGELIST Handle() const { return m_list; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
 
 private:
     C_ImageList(const C_ImageList&) = delete;
     C_ImageList& operator=(const C_ImageList&) = delete;
 
-    DWORD m_options;
     int m_width;
     int m_height;
     HIMAGELIST m_list;

@@ -58,17 +58,9 @@ public:
     void Invalidate(int parent);
 
     DWORD State() const { return m_state; }
-    COLORREF NormalColour() const { return m_normalColour; }
-    COLORREF HoverColour() const { return m_hoverColour; }
-    COLORREF DisabledColour() const { return m_disabledColour; }
-    int UnderlineMode() const { return m_underline; }
-    const char* Target() const { return m_target; }
-    const char* Text() const { return m_text.c_str(); }
     SIZE TextSize() const { return m_textSize; }
-    UINT Format() const { return m_format; }
     HFONT UnderlinedFont() const { return m_underlinedFont; }
     HFONT PlainFont() const { return m_plainFont; }
-    HWND Handle() const { return m_window; }
     const C_MouseLeaveTracker& Tracker() const { return m_tracker; }
 
     typedef BOOL(WINAPI* ShellExecuteProc)(SHELLEXECUTEINFOA*);

@@ -3,8 +3,7 @@
 #include <string.h>
 
 C_ListView::C_ListView()
-    : m_list(NULL), m_module(NULL), m_header(NULL), m_commonControlsVersion(0), m_redrawSuspension(0),
-      m_subclass(C_SubClassing::kListView), m_sortColumn(0), m_sortAscending(1)
+    : m_list(NULL), m_module(NULL), m_redrawSuspension(0), m_subclass(C_SubClassing::kListView)
 {
 }
 
@@ -21,13 +20,12 @@ int C_ListView::Attach(HWND list, HINSTANCE module)
         return 0;
     m_list = list;
     m_module = module;
-    m_header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    m_commonControlsVersion = GetCommonControlsVersion();
+    DWORD commonControlsVersion = GetCommonControlsVersion();
     // The wrapper owns its image lists: without this style the control would destroy them with
     // itself, and the wrapper's own clean-up would destroy them a second time.
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
-    m_smallImages.Create(C_ImageList::kSmallIcons, 0, 0, 10, 10, m_commonControlsVersion);
-    m_largeImages.Create(C_ImageList::kLargeIcons, 0, 0, 10, 10, m_commonControlsVersion);
+    m_smallImages.Create(C_ImageList::kSmallIcons, 0, 0, 10, 10, commonControlsVersion);
+    m_largeImages.Create(C_ImageList::kLargeIcons, 0, 0, 10, 10, commonControlsVersion);
     ResetSortIndicator();
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(m_largeImages.Handle()));
     SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_smallImages.Handle()));
@@ -48,7 +46,6 @@ void C_ListView::Release()
     m_smallImages.Destroy();
     m_largeImages.Destroy();
     m_list = NULL;
-    m_header = NULL;
     m_redrawSuspension = 0;
 }
 
@@ -191,23 +188,9 @@ int C_ListView::GetSelectedRow(int start, int* row, LPARAM* data, char* text, in
 
 void C_ListView::ResetSortIndicator()
 {
-    LONG style = GetWindowLongA(m_list, GWL_STYLE);
-    if (style & LVS_SORTASCENDING)
-    {
-        m_sortColumn = 0;
-        m_sortAscending = 1;
-    }
-    else if (style & LVS_SORTDESCENDING)
-    {
-        m_sortColumn = 0;
-        m_sortAscending = 0;
-    }
-    else
-    {
-        m_sortColumn = -1;
-        m_sortAscending = 1;
-    }
-    SendMessageA(m_list, LVM_SETSELECTEDCOLUMN, m_sortColumn, 0);
+    // A list that sorts itself sorts by its first column; any other has no sort column to shade.
+    int sorted = GetWindowLongA(m_list, GWL_STYLE) & (LVS_SORTASCENDING | LVS_SORTDESCENDING);
+    SendMessageA(m_list, LVM_SETSELECTEDCOLUMN, sorted ? 0 : -1, 0);
 }
 
 int C_ListView::ListCallback(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT*, void* self)

@@ -45,14 +45,9 @@ public:
     int GetSelectedRow(int start, int* row, LPARAM* data, char* text, int textSize);
     void ResetSortIndicator();
 
-    HWND Handle() const { return m_list; }
-    HWND Header() const { return m_header; }
     C_ImageList& SmallImages() { return m_smallImages; }
+    // The main window adds the row icon to both lists.
     C_ImageList& LargeImages() { return m_largeImages; }
-    DWORD CommonControlsVersion() const { return m_commonControlsVersion; }
-    int RedrawSuspension() const { return m_redrawSuspension; }
-    int SortColumn() const { return m_sortColumn; }
-    int SortAscending() const { return m_sortAscending; }
 
 private:
     C_ListView(const C_ListView&) = delete;
@@ -65,11 +60,7 @@ private:
     HINSTANCE m_module;
     C_ImageList m_smallImages;
     C_ImageList m_largeImages;
-    HWND m_header;
-    DWORD m_commonControlsVersion;
     int m_redrawSuspension;
     C_Theme m_theme;
     C_SubClassing m_subclass;
-    int m_sortColumn;
-    int m_sortAscending;
 };

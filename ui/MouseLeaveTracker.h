@@ -20,7 +20,6 @@ public:
 
     int StartTracking(HWND window);
     int IsPolling() const { return m_window != NULL; }
-    int HasTrackMouseEvent() const { return m_track != NULL; }
 
     // Tests only: trackers constructed from now on look TrackMouseEvent up in `library` instead of
     // "user32.dll"; null restores it.

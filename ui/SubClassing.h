@@ -35,8 +35,6 @@ public:
     // Puts back the procedure saved at Attach, whatever is installed now: stacked kinds come off in
     // the reverse order. 0 when not attached; then no window is touched.
     int Detach();
-    int IsAttached() const { return m_previous != NULL; }
-    HWND Window() const { return m_window; }
 
     // 1 when a control of `kind` has taken the window over.
     static int IsTakenOver(HWND window, DWORD kind);

@@ -39,7 +39,6 @@ void C_Theme::InjectLibraryName(const char* library)
 int C_Theme::Open(HWND window, const wchar_t* classList)
 {
     Close();
-    m_window = window;
     if (!m_library.Load(g_themeLibrary))
         return 0;
     m_open = m_library.Get<OpenThemeDataProc>("OpenThemeData");

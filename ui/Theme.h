@@ -22,10 +22,7 @@ class C_Theme
 public:
     typedef void* ThemeHandle;
 
-    C_Theme()
-        : m_theme(NULL), m_window(NULL), m_open(NULL), m_close(NULL), m_isActive(NULL), m_setWindowTheme(NULL)
-    {
-    }
+    C_Theme() : m_theme(NULL), m_open(NULL), m_close(NULL), m_isActive(NULL), m_setWindowTheme(NULL) {}
     ~C_Theme() { Close(); }
 
     // 1 when the library and its three required entry points are there and, when a class list is
@@ -35,7 +32,6 @@ public:
     void Close();
     // 1 when the call was made, 0 when the entry point is missing.
     int SetWindowTheme(HWND window, const wchar_t* subAppName, const wchar_t* subIdList);
-    ThemeHandle Theme() const { return m_theme; }
 
     // Tests only: loads `library` instead of "uxtheme.dll" from the next Open on; null restores it.
     static void InjectLibraryName(const char* library);
@@ -51,7 +47,6 @@ private:
 
     C_Library m_library;
     ThemeHandle m_theme;
-    HWND m_window;
     OpenThemeDataProc m_open;
     CloseThemeDataProc m_close;
     IsThemeActiveProc m_isActive;

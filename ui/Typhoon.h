@@ -33,7 +33,6 @@ public:
     HWND Handle() const { return m_window; }
     // x of the bright cell; -1 while stopped.
     int Position() const { return m_position; }
-    int Period() const { return m_period; }
 
     static const char kClassName[];
 

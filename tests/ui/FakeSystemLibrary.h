@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-// The stand-in (tests/ui/fake) for the common controls' version query and uxtheme: 5.82, a theme for
-// any class list but L"NoSuchClass", and its calls counted. Held loaded, it keeps its counts while
-// the code loads and frees it.
+// The stand-in (tests/ui/fake) for uxtheme: a theme for any class list but L"NoSuchClass", and its
+// calls counted. Held loaded, it keeps its counts while the code loads and frees it.
 class C_FakeSystemLibrary
 {
 public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <vector>
 
 #include "resources/TestResources.h"
@@ -12,143 +13,124 @@ namespace
 {
 // The test picture: 40 x 30 pixels in four solid quadrants of 20 x 15.
 const COLORREF kQuadrants[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 200), RGB(240, 200, 0)};
-const COLORREF kTopLeft = kQuadrants[0], kBottomRight = kQuadrants[3];
-
 typedef std::vector<std::pair<int, DWORD>> Events; // code, value
 
 struct ImageControl : ::testing::Test
 {
-    C_TestDialog dialog;
-    HWND picture = NULL;
+    C_TestDialog dialog, other;
+    HWND parent = dialog.Open(IDD_TEST_CONTROLS), picture = dialog.Item(IDC_PICTURE);
+    RECT units = {0, 0, 100, 100}, client = {}; // units: the reference size of an unscaled picture
     C_ImageControl control;
     Events events;
+    void (*onEvent)(ImageControl*) = NULL;
 
-    static void Record(int code, DWORD value, void* self)
+    void SetUp() override { MapDialogRect(parent, &units); }
+    static void Record(int code, DWORD value, void* user)
     {
-        static_cast<ImageControl*>(self)->events.push_back({code, value});
+        ImageControl* self = static_cast<ImageControl*>(user);
+        self->events.push_back({code, value});
+        if (self->onEvent)
+            self->onEvent(self);
     }
-    // Reference size -1: what 100 x 100 dialog units of the test dialog measure.
-    void Setup(int id = IDC_PICTURE, int referenceWidth = -1, int referenceHeight = -1,
-               WORD bitmap = IDB_TEST_PICTURE)
+    void Setup(int id, int width, int height, WORD bitmap = IDB_TEST_PICTURE)
     {
-        if (!dialog.Handle())
-            dialog.Open(IDD_TEST_CONTROLS);
         picture = dialog.Item(id);
-        RECT units = {0, 0, 100, 100};
-        MapDialogRect(dialog.Handle(), &units);
         control.Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, bitmap, 0, Record, this,
-                      referenceWidth < 0 ? units.right : referenceWidth,
-                      referenceHeight < 0 ? units.bottom : referenceHeight);
-    }
-    SIZE ClientSize()
-    {
-        RECT client;
+                      width, height);
         GetClientRect(picture, &client);
-        return SIZE{client.right, client.bottom};
     }
 };
 } // namespace
 
-TEST_F(ImageControl, UnscaledAtTheReferenceSizeOrWithoutOneAndUnchangedByASecondControl)
+TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheReference)
 {
-    for (int reference : {-1, 0}) // 0 would divide by zero
+    ASSERT_GT(units.right, 120) << "the test dialog's units are larger than the references below";
+    const struct
     {
-        Setup(IDC_PICTURE, reference, reference);
-        EXPECT_EQ(1.0f, control.ScaleX());
-        EXPECT_EQ(1.0f, control.ScaleY());
-        EXPECT_EQ(40, ClientSize().cx) << "resized to the bitmap";
-        EXPECT_EQ(30, ClientSize().cy);
+        int width, height; // the reference; 0: none, shown unscaled rather than divided by
+    } references[] = {{units.right, units.bottom}, {0, 0}, {100, 90}, {units.right, 90}};
+    for (const auto& one : references)
+    {
+        SCOPED_TRACE(testing::Message() << "reference " << one.width << " x " << one.height);
+        Setup(IDC_PICTURE, one.width, one.height);
+        EXPECT_NEAR(one.width ? 40.0 * units.right / one.width : 40, client.right, 1);
+        EXPECT_NEAR(one.height ? 30.0 * units.bottom / one.height : 30, client.bottom, 1);
         C_Capture capture;
         ASSERT_EQ(1, capture.Take(picture));
-        for (COLORREF colour : kQuadrants)
-            EXPECT_EQ(20 * 15, capture.Count(colour));
-        EXPECT_EQ(kTopLeft, capture.At(19, 14));
-        EXPECT_EQ(kBottomRight, capture.At(20, 15));
+        for (int quadrant = 0; quadrant < 4; quadrant++) // its centre and its outer corner
+        {
+            int right = quadrant % 2, bottom = quadrant / 2, w = client.right, h = client.bottom;
+            EXPECT_EQ(kQuadrants[quadrant], capture.At(w * (1 + 2 * right) / 4, h * (1 + 2 * bottom) / 4));
+            EXPECT_EQ(kQuadrants[quadrant], capture.At(right * (w - 1), bottom * (h - 1)));
+        }
+        // The control's last pixel is the picture's last (x 38 or 39, y 28 or 29) in its coordinates.
+        events.clear();
+        SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 1, client.bottom - 1));
+        ASSERT_EQ(1u, events.size());
+        EXPECT_EQ(MAKELONG(38, 28), events[0].second & ~0x10001u) << std::hex << events[0].second;
     }
-    C_ImageControl().Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, IDB_TEST_DIM, 0,
-                           NULL, NULL, 10, 10);
-    EXPECT_EQ(40, ClientSize().cx) << "a second image control on the window is refused";
-}
-
-TEST_F(ImageControl, WhereDialogUnitsAreLargerThanForTheReferenceThePictureIsStretchedAndTheControlGrows)
-{
-    Setup(IDC_PICTURE, 100, 90);
-    RECT units = {0, 0, 100, 100};
-    MapDialogRect(dialog.Handle(), &units);
-    float scaleX = (float)units.right / 100, scaleY = (float)units.bottom / 90;
-    EXPECT_EQ(scaleX, control.ScaleX());
-    EXPECT_EQ(scaleY, control.ScaleY());
-    ASSERT_GT(scaleX, 1.2f) << "the test dialog's units are larger than the reference";
-    SIZE size = ClientSize();
-    EXPECT_EQ((int)(40 * scaleX), size.cx);
-    EXPECT_EQ((int)(30 * scaleY), size.cy);
-
-    C_Capture capture;
-    ASSERT_EQ(1, capture.Take(picture));
-    for (int quadrant = 0; quadrant < 4; quadrant++)
-        EXPECT_EQ(kQuadrants[quadrant],
-                  capture.At(size.cx * (1 + quadrant % 2 * 2) / 4, size.cy * (1 + quadrant / 2 * 2) / 4));
-    EXPECT_EQ(kBottomRight, capture.At(size.cx - 1, size.cy - 1)) << "the picture fills the control";
-
-    // The control's last pixel is the picture's last, in the picture's coordinates.
-    SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(size.cx - 1, size.cy - 1));
-    ASSERT_EQ(1u, events.size());
-    DWORD x = LOWORD(events[0].second), y = HIWORD(events[0].second);
-    EXPECT_TRUE(x >= 38 && x < 40 && y >= 28 && y < 30) << x << ", " << y;
 }
 
 TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndLeftUpNone)
 {
-    Setup();
+    Setup(IDC_PICTURE, units.right, units.bottom);
     MoveCursorToClient(picture, 25, 3);
     PressKey(kLeftButton);
     EXPECT_EQ(Events({{1, MAKELONG(25, 3)}}), events)
         << "a real click reaches the static control (SS_NOTIFY)";
-
-    const UINT cases[][3] = {// message, wparam, event (0: none)
-                             {WM_LBUTTONUP, 0, 0},     {WM_LBUTTONDBLCLK, 0, 1}, {WM_RBUTTONDOWN, 0, 5},
-                             {WM_RBUTTONDBLCLK, 0, 5}, {WM_RBUTTONUP, 0, 6},     {WM_KEYUP, VK_SPACE, 7},
-                             {WM_KEYUP, VK_RETURN, 8}, {WM_KEYUP, 'X', 0}};
+    const struct
+    {
+        UINT message;
+        WPARAM key;
+        int event; // 0: none
+    } cases[] = {{WM_LBUTTONUP, 0, 0},     {WM_LBUTTONDBLCLK, 0, 1}, {WM_RBUTTONDOWN, 0, 5},
+                 {WM_RBUTTONDBLCLK, 0, 5}, {WM_RBUTTONUP, 0, 6},     {WM_KEYUP, VK_SPACE, 7},
+                 {WM_KEYUP, VK_RETURN, 8}, {WM_KEYUP, 'X', 0}};
     for (const auto& one : cases)
     {
-        Events expected;
-        if (one[2])
-            expected.push_back({(int)one[2], one[0] == WM_KEYUP ? 0u : (DWORD)MAKELONG(12, 7)});
         events.clear();
-        SendMessageA(picture, one[0], one[1], MAKELPARAM(12, 7));
-        EXPECT_EQ(expected, events) << "message " << std::hex << one[0];
+        SendMessageA(picture, one.message, one.key, MAKELPARAM(12, 7));
+        EXPECT_EQ(one.event ? Events({{one.event, one.key ? 0u : (DWORD)MAKELONG(12, 7)}}) : Events(), events)
+            << "message " << std::hex << one.message;
     }
 }
 
-TEST_F(ImageControl, OnlyAControlWithTabStopDrawsAFocusRectangle)
+TEST_F(ImageControl, AMissingBitmapLeavesTheControlEmptyAndItsSizeButReportsClicksAndASecondControlNothing)
 {
-    // The tab stop is the dialog's first: focused before it is set up.
-    for (int id : {IDC_PICTURE_TABSTOP, IDC_PICTURE})
-    {
-        Setup(id);
-        if (id == IDC_PICTURE)
-            SetFocus(picture);
-        PumpMessages(30);
-        ASSERT_EQ(picture, GetFocus());
-        C_Capture capture;
-        ASSERT_EQ(1, capture.Take(picture));
-        EXPECT_EQ(id == IDC_PICTURE, capture.Count(kTopLeft) == 20 * 15) << id;
-        EXPECT_EQ(kTopLeft, capture.At(10, 7));
-    }
-}
-
-TEST_F(ImageControl, AMissingBitmapLeavesTheControlEmptyAndTheSameSize)
-{
-    ASSERT_TRUE(dialog.Open(IDD_TEST_CONTROLS) != NULL);
-    picture = dialog.Item(IDC_PICTURE);
-    SIZE before = ClientSize();
-    Setup(IDC_PICTURE, -1, -1, 9999);
+    RECT before;
+    GetClientRect(picture, &before);
+    Setup(IDC_PICTURE, 100, 90, 9999);
     C_Capture capture;
     ASSERT_EQ(1, capture.Take(picture));
     for (COLORREF colour : kQuadrants)
         EXPECT_EQ(0, capture.Count(colour));
+    EXPECT_TRUE(EqualRect(&before, &client));
     SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
     EXPECT_EQ(1u, events.size()) << "clicks are still reported";
-    EXPECT_EQ(before.cx, ClientSize().cx);
-    EXPECT_EQ(before.cy, ClientSize().cy);
+    C_ImageControl().Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, IDB_TEST_DIM, 0,
+                           NULL, NULL, 10, 10);
+    EXPECT_TRUE(GetClientRect(picture, &client) && EqualRect(&before, &client))
+        << "a second control is refused";
+}
+
+// The owner may close the dialog in its callback, and the control's memory may then hold another
+// control at once: once the window is gone, the click touches its control no more.
+TEST_F(ImageControl, AClickWhoseCallbackClosedTheWindowLeavesTheControlAlone)
+{
+    other.Open(IDD_TEST_CONTROLS);
+    Setup(IDC_PICTURE, units.right, units.bottom);
+    onEvent = [](ImageControl* self)
+    {
+        self->dialog.Close(0);
+        self->control.~C_ImageControl();
+        new (&self->control) C_ImageControl;
+        HWND victim = self->other.Item(IDC_PICTURE);
+        self->control.Setup(victim, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, IDB_TEST_PICTURE, 0,
+                            NULL, NULL, 0, 0);
+        SetWindowPos(victim, NULL, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
+    };
+    SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ASSERT_FALSE(IsWindow(picture));
+    GetWindowRect(other.Item(IDC_PICTURE), &client);
+    EXPECT_EQ(5, client.right - client.left) << "the other control was resized";
 }

@@ -16,16 +16,14 @@
 namespace
 {
 const char kTarget[] = "https://www.example.com/karpolin";
-const COLORREF kBlue = 0xFF0000;
-
-// The shell calls, caught: the tests never open a browser.
-std::vector<std::pair<std::string, int>> g_opened;
+std::vector<std::string> g_opened; // the shell calls, caught: the tests never open a browser
 
 BOOL WINAPI FakeShellExecute(SHELLEXECUTEINFOA* info)
 {
     EXPECT_EQ(Target::kShellExecuteInfoSize, info->cbSize);
     EXPECT_TRUE(!info->fMask && !info->hwnd && !info->lpVerb && !info->lpParameters && !info->lpDirectory);
-    g_opened.push_back({info->lpFile, info->nShow});
+    EXPECT_EQ(SW_SHOW, info->nShow);
+    g_opened.push_back(info->lpFile);
     return TRUE;
 }
 
@@ -41,9 +39,8 @@ struct LinkWithFakeShell : ::testing::Test
 
     void SetUp() override
     {
-        g_opened.clear();
         C_LinkControl::InjectShellExecute(FakeShellExecute);
-        ASSERT_TRUE(dialog.Open(IDD_TEST_CONTROLS) != NULL);
+        dialog.Open(IDD_TEST_CONTROLS);
         Leave();
     }
     void TearDown() override
@@ -61,7 +58,6 @@ struct LinkWithFakeShell : ::testing::Test
         PumpMessages(30);
     }
     void MoveTo(int x) { MoveCursorToClient(window, x, client.bottom / 2); }
-    void HoverText() { MoveTo(client.right / 2); } // over a centred text
     bool Hovering() const { return link && (link->State() & C_LinkControl::kHovering); }
     // Moves the mouse off the dialog; the milliseconds until the hover has ended (3 s at most).
     DWORD Leave()
@@ -89,8 +85,8 @@ struct LinkWithFakeShell : ::testing::Test
 
 TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
 {
-    const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT);
-    ASSERT_NE(kBlue, hotLight);
+    const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT), blue = RGB(0, 0, 255);
+    ASSERT_NE(blue, hotLight);
     const struct
     {
         const char *colour, *hover, *underline; // the first case: no keys at all
@@ -108,71 +104,78 @@ TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
             main.SetString("Anchor Underline", one.underline);
         }
         Setup(IDC_LINK_CENTRED);
-        ExpectDrawn(kBlue, one.underlinedBeforeHover);
-        HoverText();
+        ExpectDrawn(blue, one.underlinedBeforeHover);
+        MoveTo(client.right / 2);
         ExpectDrawn(one.hovered, true);
         Leave();
     }
 }
 
-TEST_F(LinkWithFakeShell, IsOverTextFollowsTheAlignmentAndBesideTheTextNothingHappens)
+// Over the text the link hovers with its cursor (the arrow when it cannot be loaded) and opens when
+// the button comes up there; beside the text nothing happens.
+TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUp)
 {
-    for (int id : {IDC_LINK_CENTRED, IDC_LINK_RIGHT, IDC_LINK_LEFT})
+    const struct
     {
-        Setup(id);
-        int width = link->TextSize().cx, free = client.right - width;
-        int left = link->Format() & DT_CENTER ? free / 2 : link->Format() & DT_RIGHT ? free : 0;
-        ASSERT_TRUE(width > 20 && width < client.right - 20) << id;
-        MoveTo(left + 3);
-        EXPECT_EQ(1, link->IsOverText()) << id;
-        for (int beside : {left - 3, left + width + 3})
+        int id, align; // halves of the free space left of the text
+        WORD cursor;
+    } cases[] = {{IDC_LINK_CENTRED, 1, IDC_LINK_CURSOR},
+                 {IDC_LINK_RIGHT, 2, 9999},
+                 {IDC_LINK_LEFT, 0, IDC_LINK_CURSOR}};
+    for (const auto& one : cases)
+    {
+        Setup(one.id, kTarget, one.cursor);
+        HCURSOR cursor = one.cursor == 9999
+                             ? LoadCursorA(NULL, IDC_ARROW)
+                             : LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(one.cursor));
+        int width = link->TextSize().cx, left = (client.right - width) * one.align / 2;
+        ASSERT_TRUE(width > 20 && width < client.right - 20);
+        for (int x : {left - 3, left + 3, left + width - 3, left + width + 3})
         {
-            if (beside < 0 || beside >= client.right)
+            if (x < 0 || x >= client.right)
                 continue;
-            MoveTo(beside);
-            EXPECT_EQ(0, link->IsOverText()) << id << " at " << beside;
-            EXPECT_FALSE(Hovering());
-            PressKey(kLeftButton);
+            SCOPED_TRACE(testing::Message() << one.id << " at " << x);
+            bool over = x > left && x < left + width;
+            MoveTo(x);
+            EXPECT_EQ(over, link->IsOverText());
+            EXPECT_EQ(over, Hovering());
+            EXPECT_TRUE(!over || GetCursor() == cursor) << "the link's cursor, or the arrow";
+            Key(kLeftButton, true);
+            EXPECT_TRUE(g_opened.empty());
+            Key(kLeftButton, false);
+            EXPECT_EQ(over ? 1u : 0u, g_opened.size());
+            g_opened.clear();
         }
     }
-    EXPECT_TRUE(g_opened.empty());
 }
 
-TEST_F(LinkWithFakeShell, AClickOpensAtButtonUpOverTheTextAndEnterAndSpaceOpen)
+TEST_F(LinkWithFakeShell, EnterAndSpaceOpenATargetOfUpTo259Characters)
 {
-    Setup(IDC_LINK_CENTRED, kTarget, 9999);
-    HoverText();
-    EXPECT_EQ(LoadCursorA(NULL, IDC_ARROW), GetCursor())
-        << "cursor 9999 cannot be loaded: the arrow, not none";
-    Key(kLeftButton, true);
-    EXPECT_TRUE(g_opened.empty()) << "nothing at button down";
-    Key(kLeftButton, false);
-    ASSERT_EQ(1u, g_opened.size());
-    EXPECT_EQ(kTarget, g_opened[0].first);
-    EXPECT_EQ(SW_SHOW, g_opened[0].second);
-    Key(kLeftButton, true);
-    MoveTo(3);
-    Key(kLeftButton, false);
-    EXPECT_EQ(1u, g_opened.size()) << "released beside the text";
-
-    SetFocus(window);
-    PressKey('X');
-    PressKey(VK_RETURN);
-    PressKey(VK_SPACE);
-    ASSERT_EQ(3u, g_opened.size());
-    EXPECT_EQ(kTarget, g_opened[2].first);
+    for (size_t length : {259, 260})
+    {
+        Setup(IDC_LINK_CENTRED, std::string(length, 'x').c_str());
+        SetFocus(window);
+        PressKey('X');
+        PressKey(VK_RETURN);
+        PressKey(VK_SPACE);
+    }
+    EXPECT_EQ(std::vector<std::string>(2, std::string(259, 'x')), g_opened);
 }
 
-TEST_F(LinkWithFakeShell, GetTextCopiesAtMostSizeMinusOneBytesAndASecondLinkChangesNothing)
+TEST_F(LinkWithFakeShell, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
 {
-    Setup(IDC_LINK_LEFT);
-    C_LinkControl().Setup(window, "other text", "https://other.example/", 0);
-    char buffer[8];
-    memset(buffer, '#', sizeof(buffer));
+    Setup(IDC_LINK_NARROW, kTarget, IDC_LINK_CURSOR, "a text much longer than its narrow control");
+    C_LinkControl().Setup(window, "other text", kTarget, 0); // a second link on the window changes nothing
+    LOGFONTA underlined, plain;
+    ASSERT_TRUE(GetObjectA(link->UnderlinedFont(), sizeof(underlined), &underlined));
+    ASSERT_TRUE(GetObjectA(link->PlainFont(), sizeof(plain), &plain));
+    EXPECT_EQ(4, underlined.lfHeight) << "shrinking stops above 3 pixels";
+    EXPECT_EQ(4, plain.lfHeight) << "so that hovering never changes the text's size";
+    char buffer[8] = "#######";
     EXPECT_EQ(0, (int)SendMessageA(window, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
     EXPECT_EQ('#', buffer[0]);
     EXPECT_EQ(4, (int)SendMessageA(window, WM_GETTEXT, 5, reinterpret_cast<LPARAM>(buffer)));
-    EXPECT_STREQ("www.", buffer);
+    EXPECT_STREQ("a te", buffer);
     EXPECT_EQ('#', buffer[5]);
 }
 
@@ -182,7 +185,7 @@ TEST_F(LinkWithFakeShell, InjectedMissingTrackMouseEventPollsAndEndsTheHoverWith
     Setup(IDC_LINK_CENTRED);
     for (DWORD dwell : {20u, 145u}) // leaving early and late in a tick
     {
-        HoverText();
+        MoveTo(client.right / 2);
         ASSERT_TRUE(link->Tracker().IsPolling());
         PumpMessages(dwell);
         EXPECT_TRUE(Hovering()) << "while the mouse stays";
@@ -192,36 +195,15 @@ TEST_F(LinkWithFakeShell, InjectedMissingTrackMouseEventPollsAndEndsTheHoverWith
     }
 }
 
-TEST_F(LinkWithFakeShell, ATargetLongerThan259CharactersIsRefused)
-{
-    std::string longest(259, 'x'), tooLong(260, 'x');
-    Setup(IDC_LINK_CENTRED, longest.c_str());
-    link->Activate(C_LinkControl::kEnterUp);
-    Setup(IDC_LINK_CENTRED, tooLong.c_str());
-    link->Activate(C_LinkControl::kEnterUp);
-    ASSERT_EQ(1u, g_opened.size());
-    EXPECT_EQ(longest, g_opened[0].first);
-}
-
 TEST_F(LinkWithFakeShell, AHoverBegunByEnablingUnderTheMouseEndsWhenTheMouseLeaves)
 {
     Setup(IDC_LINK_CENTRED);
     EnableWindow(window, FALSE);
-    HoverText();
+    MoveTo(client.right / 2);
     EXPECT_FALSE(Hovering()) << "a disabled window gets no mouse";
     ExpectDrawn(GetSysColor(COLOR_GRAYTEXT), true);
     EnableWindow(window, TRUE);
     EXPECT_TRUE(Hovering());
     Leave();
     EXPECT_FALSE(Hovering());
-}
-
-TEST_F(LinkWithFakeShell, AFontShrunkToFitStaysOneHeightUnderlinedAndPlain)
-{
-    Setup(IDC_LINK_NARROW, kTarget, IDC_LINK_CURSOR, "a text much longer than its narrow control");
-    LOGFONTA underlined, plain;
-    ASSERT_TRUE(GetObjectA(link->UnderlinedFont(), sizeof(underlined), &underlined));
-    ASSERT_TRUE(GetObjectA(link->PlainFont(), sizeof(plain), &plain));
-    EXPECT_EQ(4, underlined.lfHeight) << "shrinking stops above 3 pixels";
-    EXPECT_EQ(4, plain.lfHeight) << "so that hovering never changes the text's size";
 }

@@ -6,90 +6,83 @@
 namespace
 {
 const UINT kProbe = WM_USER + 7;
-const char kLinkProperty[] = "_C_SubClassing_Property_6C696E6B";
 
-// Counts the probes its callback saw, answers them with `answer` and leaves 1234 in the slot.
+// Counts the probes it saw, leaves 1234 in the result slot and returns `answer`.
 struct Recorder
 {
-    int seen = 0, answer = 1;
+    int seen = 0, answer = 0;
+    static int Record(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* user)
+    {
+        Recorder* self = static_cast<Recorder*>(user);
+        if (message != kProbe)
+            return 0;
+        self->seen++;
+        EXPECT_EQ(0, *result);
+        *result = 1234;
+        return self->answer;
+    }
 };
-
-int Record(HWND, UINT message, WPARAM, LPARAM, LRESULT* result, void* user)
-{
-    Recorder* recorder = static_cast<Recorder*>(user);
-    if (message != kProbe)
-        return 0;
-    recorder->seen++;
-    EXPECT_EQ(0, *result);
-    *result = 1234;
-    return recorder->answer;
-}
 
 struct SubClassing : ::testing::Test
 {
     C_CountingWindow plain;
     HWND window = plain.Handle();
     LONG_PTR original = Procedure();
-    LONG_PTR Procedure() const { return GetWindowLongPtrA(plain.Handle(), GWLP_WNDPROC); }
+    Recorder image, link, second;
+    C_SubClassing imageKind{C_SubClassing::kImageControl}, linkKind{C_SubClassing::kLink},
+        secondLink{C_SubClassing::kLink};
+    LONG_PTR Procedure() const { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
+    LRESULT Probe() { return SendMessageA(window, kProbe, 0, 0); }
 };
 } // namespace
 
 TEST_F(SubClassing, ResultOneAnswersFromTheSlotAndAnyOtherPassesTheMessageOn)
 {
-    Recorder recorder;
-    C_SubClassing subclass(C_SubClassing::kImageControl);
-    ASSERT_EQ(1, subclass.Attach(window, Record, &recorder));
-    int passed = 0;
+    ASSERT_EQ(1, imageKind.Attach(window, Recorder::Record, &image));
     for (int answer : {1, 0, 2, -1})
     {
-        recorder.answer = answer;
-        passed += answer != 1;
-        EXPECT_EQ(answer == 1 ? 1234 : 0, SendMessageA(window, kProbe, 0, 0)) << answer;
-        EXPECT_EQ(passed, plain.Count(kProbe)) << answer;
+        image.answer = answer;
+        int passed = plain.Count(kProbe);
+        EXPECT_EQ(answer == 1 ? 1234 : 0, Probe()) << answer;
+        EXPECT_EQ(passed + (answer != 1), plain.Count(kProbe)) << answer;
     }
-    EXPECT_EQ(4, recorder.seen);
+    EXPECT_EQ(4, image.seen);
 }
 
+// Each kind attaches once; kinds stack, and Detach puts back the procedure it found at Attach, so
+// they come off in the reverse order.
 TEST_F(SubClassing, EachKindAttachesOnceAndStackedKindsComeOffInReverseOrder)
 {
-    Recorder image, link, second;
-    image.answer = link.answer = 0;
-    C_SubClassing imageKind(C_SubClassing::kImageControl), linkKind(C_SubClassing::kLink),
-        secondLink(C_SubClassing::kLink);
     EXPECT_EQ(0, secondLink.Detach()) << "never attached";
-    ASSERT_EQ(1, imageKind.Attach(window, Record, &image));
-    ASSERT_EQ(1, linkKind.Attach(window, Record, &link));
+    ASSERT_EQ(1, imageKind.Attach(window, Recorder::Record, &image));
+    ASSERT_EQ(1, linkKind.Attach(window, Recorder::Record, &link));
     LONG_PTR installed = Procedure();
-    EXPECT_EQ(0, secondLink.Attach(window, Record, &second));
+    ASSERT_EQ(0, secondLink.Attach(window, Recorder::Record, &second))
+        << "would call itself on every message";
     EXPECT_EQ(installed, Procedure());
-    SendMessageA(window, kProbe, 0, 0);
-    EXPECT_EQ(1, link.seen) << "the first link kind keeps working";
-    EXPECT_EQ(0, second.seen);
-    EXPECT_EQ(1, image.seen);
-    EXPECT_EQ(1, plain.Count(kProbe));
+    Probe();
+    EXPECT_TRUE(link.seen == 1 && image.seen == 1 && second.seen == 0 && plain.Count(kProbe) == 1);
     EXPECT_EQ(1, linkKind.Detach());
-    SendMessageA(window, kProbe, 0, 0);
-    EXPECT_EQ(1, link.seen);
-    EXPECT_EQ(2, image.seen);
+    Probe();
+    EXPECT_TRUE(link.seen == 1 && image.seen == 2 && plain.Count(kProbe) == 2);
     EXPECT_EQ(1, imageKind.Detach());
     EXPECT_EQ(original, Procedure());
-    EXPECT_EQ(0, linkKind.Detach());
-    EXPECT_EQ(original, Procedure()) << "a second Detach puts back nothing";
+    EXPECT_EQ(0, linkKind.Detach()) << "a second Detach puts back nothing";
+    EXPECT_EQ(original, Procedure());
 }
 
-TEST_F(SubClassing, TheKindsPropertyLeadsToTheRecordAndWithoutItTheMessageIsDropped)
+// A destroyed window loses its properties, and its handle may come to name another window: without
+// the kind's property, a message is dropped and Detach leaves the window's procedure alone.
+TEST_F(SubClassing, WithoutTheKindsPropertyTheMessageIsDroppedAndDetachTouchesNothing)
 {
     char name[C_SubClassing::kPropertyNameSize];
-    C_SubClassing::PropertyName(0xA, name);
-    EXPECT_STREQ("_C_SubClassing_Property_0000000A", name);
-    Recorder recorder;
-    recorder.answer = 0;
-    C_SubClassing subclass(C_SubClassing::kLink);
-    ASSERT_EQ(1, subclass.Attach(window, Record, &recorder));
-    HANDLE record = RemovePropA(window, kLinkProperty);
-    EXPECT_EQ(&subclass, record);
-    EXPECT_EQ(0, SendMessageA(window, kProbe, 0, 0));
-    EXPECT_EQ(0, plain.Count(kProbe));
-    EXPECT_EQ(0, recorder.seen);
-    SetPropA(window, kLinkProperty, record); // lets Detach restore the window
+    C_SubClassing::PropertyName(C_SubClassing::kLink, name);
+    ASSERT_EQ(1, linkKind.Attach(window, Recorder::Record, &link));
+    EXPECT_EQ(&linkKind, RemovePropA(window, name));
+    LONG_PTR installed = Procedure();
+    EXPECT_EQ(0, Probe());
+    EXPECT_EQ(0, plain.Count(kProbe) + link.seen);
+    EXPECT_EQ(1, linkKind.Detach());
+    EXPECT_EQ(installed, Procedure());
+    SetWindowLongPtrA(window, GWLP_WNDPROC, original);
 }

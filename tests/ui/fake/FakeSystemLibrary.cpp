@@ -1,20 +1,10 @@
-// A stand-in for comctl32's version query and for uxtheme: fixed answers, and the calls counted in
-// FakeCalls, indexed as C_FakeSystemLibrary::Entry.
+// A stand-in for uxtheme: fixed answers, and the calls counted in FakeCalls, indexed as
+// C_FakeSystemLibrary::Entry.
 #include <windows.h>
 
 extern "C"
 {
     LONG FakeCalls[3];
-
-    // 5.82: the common controls of the last systems without visual styles.
-    HRESULT WINAPI DllGetVersion(DWORD* info) // DLLVERSIONINFO: size, major, minor, ...
-    {
-        if (!info || info[0] < 20)
-            return E_INVALIDARG;
-        info[1] = 5;
-        info[2] = 82;
-        return S_OK;
-    }
 
     HANDLE WINAPI OpenThemeData(HWND, const wchar_t* classList)
     {
