@@ -38,43 +38,16 @@ struct Step
 // acknowledgement, the scan).
 const double kEchoWait = 300, kHeaderWait = 83 * 30000 + 5000, kRecordWait = 48 * 30000 + 5000,
              kByteWait = 35000;
-Step Echo(char c)
-{
-    return {std::string(1, c), kEchoWait};
-}
-Step Header()
-{
-    return {std::string(83, 'h'), kHeaderWait};
-}
-Step Block(const std::string& bytes, double wait = kRecordWait)
-{
-    return {bytes, wait};
-}
-Step Rec(int n)
-{
-    return Block(Record(n));
-}
-Step Byte(char c)
-{
-    return {std::string(1, c), kByteWait};
-}
-Step Silence(double wait)
-{
-    return {"", wait};
-}
-Step Fails(double wait)
-{
-    return {"", wait, 1};
-}
+const auto Echo = [](char c) { return Step{std::string(1, c), kEchoWait}; };
+const auto Header = []() { return Step{std::string(83, 'h'), kHeaderWait}; };
+const auto Block = [](const std::string& bytes, double wait = kRecordWait) { return Step{bytes, wait}; };
+const auto Rec = [](int n) { return Block(Record(n)); };
+const auto Byte = [](char c) { return Step{std::string(1, c), kByteWait}; };
+const auto Silence = [](double wait) { return Step{"", wait}; };
+const auto Fails = [](double wait) { return Step{"", wait, 1}; };
 // The user presses Cancel just before the step's read; no node can be had after the step's.
-Step Cancel(Step step)
-{
-    return step.cancelBefore = 1, step;
-}
-Step LastNode(Step step)
-{
-    return step.lastNode = 1, step;
-}
+const auto Cancel = [](Step step) { return step.cancelBefore = 1, step; };
+const auto LastNode = [](Step step) { return step.lastNode = 1, step; };
 
 int nodesLeft = -1;
 
@@ -131,14 +104,10 @@ private:
 };
 
 // A message box as the test expects it: text and type.
-std::string Shown(const std::string& text, UINT type)
-{
-    return text + " [" + std::to_string(type) + "]\n";
-}
-std::string Error(int id)
-{
-    return Shown("Protocol Error. [ID: " + std::to_string(id) + "]", MB_ICONEXCLAMATION);
-}
+const auto Shown = [](const std::string& text, UINT type)
+{ return text + " [" + std::to_string(type) + "]\n"; };
+const auto Error = [](int id)
+{ return Shown("Protocol Error. [ID: " + std::to_string(id) + "]", MB_ICONEXCLAMATION); };
 const std::string kQuestion = Shown("Erase all values from the card?", MB_YESNO | MB_ICONQUESTION);
 
 // What a row sets up besides the reads.
@@ -165,130 +134,52 @@ struct FakeCase
     std::string boxes;             // shown in order, each owned by the main window
 };
 
+// clang-format off
 const FakeCase kCases[] = {
-    {"silent card, Cancel meanwhile",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Cancel(Silence(kRecordWait))},
-     kEndIncomplete,
-     0,
-     {Record(1)},
-     ""},
-    {"header cut short",
-     kDownload,
-     {Echo('e'), Block(std::string(30, 'h'), kHeaderWait)},
-     kEndExchangeFailed,
-     0,
-     {},
-     Error(6)},
-    {"read fails after records",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Rec(2), Fails(kRecordWait)},
-     kEndReadFailure,
-     1,
-     {Record(1), Record(2)},
-     Error(4)},
-    {"read fails in the scan",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Byte('x'), Fails(kByteWait)},
-     kEndReadFailure,
-     1,
-     {Record(1)},
-     Error(4)},
+    {"silent card, Cancel meanwhile", kDownload, {Echo('e'), Header(), Rec(1), Cancel(Silence(kRecordWait))},
+        kEndIncomplete, 0, {Record(1)}, ""},
+    {"header cut short", kDownload, {Echo('e'), Block(std::string(30, 'h'), kHeaderWait)},
+        kEndExchangeFailed, 0, {}, Error(6)},
+    {"read fails after records", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Fails(kRecordWait)},
+        kEndReadFailure, 1, {Record(1), Record(2)}, Error(4)},
+    {"read fails in the scan", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Byte('x'),
+        Fails(kByteWait)}, kEndReadFailure, 1, {Record(1)}, Error(4)},
     {"header read fails", kDownload, {Echo('e'), Fails(kHeaderWait)}, kEndExchangeFailed, 0, {}, Error(4)},
     {"echo read fails", kDownload, {Fails(kEchoWait)}, kEndExchangeFailed, 0, {}, Error(2)},
     {"command write fails", kWriteFails, {}, kEndExchangeFailed, 0, {}, Error(1)},
-    {"no third node",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), LastNode(Rec(2))},
-     kEndNoMemory,
-     0,
-     {Record(1), Record(2)},
-     ""},
+    {"no third node", kDownload, {Echo('e'), Header(), Rec(1), LastNode(Rec(2))},
+        kEndNoMemory, 0, {Record(1), Record(2)}, ""},
     {"Cancel after the header", kDownload, {Echo('e'), Cancel(Header())}, kEndCancelled, 0, {}, ""},
-    {"Cancel as the scan finds CR",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Cancel(Byte('\r'))},
-     kEndCancelled,
-     0,
-     {Record(1)},
-     ""},
-    {"bad record, Cancel set",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Cancel(Block(Malformed(2)))},
-     kEndCancelInScan,
-     1,
-     {Record(1)},
-     ""},
-    {"Cancel while the scan skips noise",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Byte('x'), Cancel(Byte('x'))},
-     kEndCancelInScan,
-     1,
-     {Record(1)},
-     ""},
+    {"Cancel as the scan finds CR", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Cancel(Byte('\r'))}, kEndCancelled, 0, {Record(1)}, ""},
+    {"bad record, Cancel set", kDownload, {Echo('e'), Header(), Rec(1), Cancel(Block(Malformed(2)))},
+        kEndCancelInScan, 1, {Record(1)}, ""},
+    {"Cancel while the scan skips noise", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Byte('x'), Cancel(Byte('x'))}, kEndCancelInScan, 1, {Record(1)}, ""},
     {"card without records", kDownload, {Echo('e'), Header(), Block("o")}, kEndMarker, 1, {}, ""},
-    {"card stops in a record",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Rec(2), Block(Record(3).substr(0, 20))},
-     kEndIncomplete,
-     0,
-     {Record(1), Record(2)},
-     ""},
-    {"a single byte other than 'o'",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Rec(2), Block("x")},
-     kEndIncomplete,
-     0,
-     {Record(1), Record(2)},
-     ""},
-    // The CR is the start of a record, so the 'o' after it is no end marker.
-    {"'o' after the CR the scan found",
-     kDownload,
-     {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Byte('x'), Byte('\r'), Block("o", 47 * 30000 + 5000)},
-     kEndIncomplete,
-     0,
-     {Record(1)},
-     ""},
-    {"missing port",
-     kMissingPort,
-     {},
-     kEndNoPort,
-     1,
-     kOldData,
-     Shown("Can't open Serial Port.", MB_ICONEXCLAMATION)},
-    {"erase acknowledged",
-     kErase,
-     {Echo('r'), Byte('o')},
-     kEndNotRun,
-     0,
-     {},
-     kQuestion + Shown("Card values successfully reseted.", MB_ICONINFORMATION)},
-    {"erase, wrong acknowledgement",
-     kErase,
-     {Echo('r'), Byte('x')},
-     kEndNotRun,
-     1,
-     kOldData,
-     kQuestion + Error(8)},
-    {"erase, acknowledgement fails",
-     kErase,
-     {Echo('r'), Fails(kByteWait)},
-     kEndNotRun,
-     1,
-     kOldData,
-     kQuestion + Error(7)},
+    {"card stops in a record", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Block(Record(3).substr(9))},
+        kEndIncomplete, 0, {Record(1), Record(2)}, ""},
+    {"a single byte other than 'o'", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Block("x")},
+        kEndIncomplete, 0, {Record(1), Record(2)}, ""},
+    // The CR begins a record, so the 'o' after it is no end marker.
+    {"'o' after the CR the scan found", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Byte('x'), Byte('\r'), Block("o", 47 * 30000 + 5000)}, kEndIncomplete, 0, {Record(1)}, ""},
+    {"missing port", kMissingPort, {}, kEndNoPort, 1, kOldData,
+        Shown("Can't open Serial Port.", MB_ICONEXCLAMATION)},
+    {"erase acknowledged", kErase, {Echo('r'), Byte('o')},
+        kEndNotRun, 0, {}, kQuestion + Shown("Card values successfully reseted.", MB_ICONINFORMATION)},
+    {"erase, wrong acknowledgement", kErase, {Echo('r'), Byte('x')},
+        kEndNotRun, 1, kOldData, kQuestion + Error(8)},
+    {"erase, acknowledgement fails", kErase, {Echo('r'), Fails(kByteWait)},
+        kEndNotRun, 1, kOldData, kQuestion + Error(7)},
     {"erase, wrong echo", kErase, {Echo('x')}, kEndNotRun, 1, kOldData, kQuestion + Error(9)},
     {"erase, command write fails", kErase | kWriteFails, {}, kEndNotRun, 1, kOldData, kQuestion + Error(1)},
     {"erase refused", kErase | kAnswerNo, {}, kEndNotRun, 1, kOldData, kQuestion},
-    {"erase in German, missing port",
-     kErase | kMissingPort | kGerman,
-     {},
-     kEndNotRun,
-     1,
-     kOldData,
-     Shown(Cp1252Of(kStringTable[3].german), MB_YESNO | MB_ICONQUESTION) +
-         Shown(Cp1252Of(kStringTable[0].german), MB_ICONEXCLAMATION)},
+    {"erase in German, missing port", kErase | kMissingPort | kGerman, {}, kEndNotRun, 1, kOldData,
+        Shown(Cp1252Of(kStringTable[3].german), MB_YESNO | MB_ICONQUESTION) +
+        Shown(Cp1252Of(kStringTable[0].german), MB_ICONEXCLAMATION)},
 };
+// clang-format on
 
 // In piece `piece` (0 the header, k record k, then 'o') `drop` bytes from `at` on were lost, `insert` came.
 struct Damage
