@@ -51,46 +51,6 @@ int CopyPortName(char* target, size_t targetSize, const char* field, size_t fiel
     return 1;
 }
 
-HANDLE OpenPort(const char* name, DWORD baudOption, const LinkOwner& owner)
-{
-    // No sharing: while another program holds the port, the card is not ours to talk to.
-    HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (port == INVALID_HANDLE_VALUE)
-    {
-        ShowLinkMessage(owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
-        return NULL;
-    }
-    DCB dcb;
-    memset(&dcb, 0, sizeof(dcb));
-    dcb.DCBlength = sizeof(dcb);
-    GetCommState(port, &dcb);
-    ApplyLineSettings(dcb, baudOption);
-    if (!SetCommState(port, &dcb))
-    {
-        ShowLinkMessage(owner, kStringCantSetCommState, MB_ICONEXCLAMATION);
-        CloseHandle(port);
-        return NULL;
-    }
-    SetPortTimeouts(port, kCommandTimeouts);
-    SetupComm(port, kPortQueueSize, kPortQueueSize);
-    return port;
-}
-
-int SetPortTimeouts(HANDLE port, int mode)
-{
-    COMMTIMEOUTS timeouts;
-    memset(&timeouts, 0, sizeof(timeouts));
-    GetCommTimeouts(port, &timeouts);
-    ApplyReadTimeouts(timeouts, mode);
-    return SetCommTimeouts(port, &timeouts) ? 1 : 0;
-}
-
-void ClosePort(HANDLE port)
-{
-    if (port)
-        CloseHandle(port);
-}
-
 C_SerialPort::C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption)
     : m_owner(owner), m_baudOption(baudOption), m_handle(NULL)
 {
@@ -111,19 +71,44 @@ int C_SerialPort::Open()
         ShowLinkMessage(m_owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
         return 0;
     }
-    m_handle = OpenPort(m_name, m_baudOption, m_owner);
-    return m_handle != NULL;
+    // No sharing: while another program holds the port, the card is not ours to talk to.
+    HANDLE port = CreateFileA(m_name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (port == INVALID_HANDLE_VALUE)
+    {
+        ShowLinkMessage(m_owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
+        return 0;
+    }
+    m_handle = port;
+    DCB dcb;
+    memset(&dcb, 0, sizeof(dcb));
+    dcb.DCBlength = sizeof(dcb);
+    GetCommState(m_handle, &dcb);
+    ApplyLineSettings(dcb, m_baudOption);
+    if (!SetCommState(m_handle, &dcb))
+    {
+        ShowLinkMessage(m_owner, kStringCantSetCommState, MB_ICONEXCLAMATION);
+        Close();
+        return 0;
+    }
+    SetTimeouts(kCommandTimeouts);
+    SetupComm(m_handle, kPortQueueSize, kPortQueueSize);
+    return 1;
 }
 
 void C_SerialPort::Close()
 {
-    ClosePort(m_handle);
+    if (m_handle)
+        CloseHandle(m_handle);
     m_handle = NULL;
 }
 
 int C_SerialPort::SetTimeouts(int mode)
 {
-    return SetPortTimeouts(m_handle, mode);
+    COMMTIMEOUTS timeouts;
+    memset(&timeouts, 0, sizeof(timeouts));
+    GetCommTimeouts(m_handle, &timeouts);
+    ApplyReadTimeouts(timeouts, mode);
+    return SetCommTimeouts(m_handle, &timeouts) ? 1 : 0;
 }
 
 int C_SerialPort::Write(const void* bytes, DWORD count, DWORD* written)

@@ -46,11 +46,6 @@ void ApplyReadTimeouts(COMMTIMEOUTS& timeouts, int mode);
 // result, when the field has no terminator or the name does not fit: such a name is never opened.
 int CopyPortName(char* target, size_t targetSize, const char* field, size_t fieldSize);
 
-// Opens `name` exclusively and configures it; null after showing message 1 or 2.
-HANDLE OpenPort(const char* name, DWORD baudOption, const LinkOwner& owner);
-int SetPortTimeouts(HANDLE port, int mode);
-void ClosePort(HANDLE port);
-
 // The serial port named by the Port setting, opened for one card operation. Owns its handle.
 class C_SerialPort : public C_Port
 {
@@ -59,6 +54,7 @@ public:
     C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption);
     ~C_SerialPort() override;
 
+    // Opens the port exclusively and configures it; 0 after showing message 1 or 2.
     int Open() override;
     void Close() override;
     int SetTimeouts(int mode) override;
@@ -66,7 +62,6 @@ public:
     int Read(void* buffer, DWORD count, DWORD* received) override;
 
     HANDLE Handle() const { return m_handle; }
-    const char* Name() const { return m_name; }
 
 private:
     C_SerialPort(const C_SerialPort&) = delete;

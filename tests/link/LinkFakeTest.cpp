@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <ctype.h>
 #include <string.h>
 
-#include <functional>
+#include <algorithm>
 
 #include "LinkRig.h"
 #include "support/MessageBoxes.h"
+#include "support/StringTableData.h"
 
 // The download and the erase on a fake line, for what the pty cannot show in reasonable time or at
 // all: the block time-outs of minutes, a read or write that fails, a node that cannot be had.
@@ -21,35 +21,55 @@ std::string Record(int n)
     return record;
 }
 
-// What a letter stands for: 1 to 3 that record, b record 2 with a wrong separator, H the header, O a
-// record of the old data, c a carriage return, _ and ! nothing, any other letter itself.
-std::string Bytes(char c)
+std::string Malformed(int n)
 {
-    if (isdigit(c) || c == 'b')
-        return c == 'b' ? Record(2).replace(43, 1, ",") : Record(c - '0');
-    return c == 'H'          ? std::string(83, 'h')
-           : c == 'O'        ? std::string(48, 'R')
-           : c == 'c'        ? "\r"
-           : strchr("_!", c) ? ""
-                             : std::string(1, c);
+    return Record(n).replace(43, 1, ",");
 }
 
-// A scripted line: each read takes the next letter of `script` at once (_: silence, ! a failed read),
-// then what it can of `line`, silence when that is empty too, and notes how long it could have waited.
+// One read of the fake line: what it gives at once, and the longest it may wait on a real line.
+struct Step
+{
+    std::string bytes;
+    double wait; // ms
+    int fails = 0, cancelBefore = 0, lastNode = 0;
+};
+
+// The command set for the echo; the block set for the header, a record, or one byte (the erase's
+// acknowledgement, the scan).
+const double kEchoWait = 300, kHeaderWait = 83 * 30000 + 5000, kRecordWait = 48 * 30000 + 5000,
+             kByteWait = 35000;
+const auto Echo = [](char c) { return Step{std::string(1, c), kEchoWait}; };
+const auto Header = []() { return Step{std::string(83, 'h'), kHeaderWait}; };
+const auto Block = [](const std::string& bytes, double wait = kRecordWait) { return Step{bytes, wait}; };
+const auto Rec = [](int n) { return Block(Record(n)); };
+const auto Byte = [](char c) { return Step{std::string(1, c), kByteWait}; };
+const auto Silence = [](double wait) { return Step{"", wait}; };
+const auto Fails = [](double wait) { return Step{"", wait, 1}; };
+// The user presses Cancel just before the step's read; no node can be had after the step's.
+const auto Cancel = [](Step step) { return step.cancelBefore = 1, step; };
+const auto LastNode = [](Step step) { return step.lastNode = 1, step; };
+
+int nodesLeft = -1;
+
+// Scripted reads, then what it can of `line`, then silence; notes how long each read could wait.
 class C_FakePort : public C_Port
 {
 public:
-    int Open() override
+    explicit C_FakePort(C_LinkRig& rig) : m_rig(rig)
     {
-        events += "open ";
-        return openResult;
+        nodesLeft = -1;
+        rig.download.port = rig.erase.port = this;
+        rig.download.context = rig.erase.context = this;
+        rig.download.refreshDisplay = rig.erase.refreshDisplay = Refresh;
+        rig.download.newNode = []() { return nodesLeft-- != 0 ? NewRecordNode() : NULL; };
     }
+    int Open() override { return events += "open ", 1; }
     void Close() override { events += "close "; }
     int SetTimeouts(int mode) override { return m_mode = mode, 1; }
     int Write(const void* bytes, DWORD count, DWORD* done) override
     {
-        written.append(static_cast<const char*>(bytes), *done = writeResult ? count : 0);
-        return writeResult;
+        written.append(static_cast<const char*>(bytes), *done = writeFails ? 0 : count);
+        return !writeFails;
     }
     int Read(void* buffer, DWORD count, DWORD* received) override
     {
@@ -57,68 +77,109 @@ public:
         ApplyReadTimeouts(timeouts, m_mode);
         waits.push_back((double)timeouts.ReadTotalTimeoutMultiplier * count +
                         timeouts.ReadTotalTimeoutConstant);
-        if (beforeRead)
-            beforeRead(waits.size() - 1);
-        const char letter = waits.size() <= strlen(script) ? script[waits.size() - 1] : 0;
-        const std::string answer = letter ? Bytes(letter) : line.substr(0, count);
-        line.erase(0, letter ? 0 : answer.size());
-        *received = answer.size() < count ? (DWORD)answer.size() : count;
-        memcpy(buffer, answer.data(), *received);
-        return letter != '!';
+        const size_t index = waits.size() - 1;
+        const Step step = index < reads.size() ? reads[index] : Block(line.substr(0, count));
+        line.erase(0, index < reads.size() ? 0 : step.bytes.size());
+        m_rig.cancelRequested |= step.cancelBefore || (int)index == cancelBefore;
+        nodesLeft = step.lastNode ? 0 : nodesLeft;
+        *received = (DWORD)std::min<size_t>(step.bytes.size(), count);
+        memcpy(buffer, step.bytes.data(), *received);
+        return !step.fails;
+    }
+    static void Refresh(void* self)
+    {
+        C_FakePort* port = static_cast<C_FakePort*>(self);
+        port->events += "refresh" + std::to_string(port->m_rig.dataValid.load()) + " ";
     }
 
-    static void Refresh(void* line) { static_cast<C_FakePort*>(line)->events += "refresh "; }
-
-    const char* script = "";
+    std::vector<Step> reads;
     std::string line;
-    std::function<void(size_t read)> beforeRead;
-    int openResult = 1, writeResult = 1;
-    std::string written, events; // events: "open ", "close " and what a test adds
+    int cancelBefore = -1, writeFails = 0;
+    std::string written, events; // events: open, refresh with DataValid, close
     std::vector<double> waits;
 
 private:
+    C_LinkRig& m_rig;
     int m_mode = -1;
 };
 
-const int kOpenFails = 1, kWriteFails = 2;
+// A message box as the test expects it: text and type.
+const auto Shown = [](const std::string& text, UINT type)
+{ return text + " [" + std::to_string(type) + "]\n"; };
+const auto Error = [](int id)
+{ return Shown("Protocol Error. [ID: " + std::to_string(id) + "]", MB_ICONEXCLAMATION); };
+const std::string kQuestion = Shown("Erase all values from the card?", MB_YESNO | MB_ICONQUESTION);
+
+// What a row sets up besides the reads.
+enum
+{
+    kDownload = 0,
+    kErase = 1,       // EraseCard, answered Yes
+    kAnswerNo = 2,    // the erase question answered No
+    kWriteFails = 4,  // the command's write fails
+    kMissingPort = 8, // the real serial port, on a COM name that does not exist
+    kGerman = 16      // the selected language is German
+};
+
+const std::vector<std::string> kOldData(2, std::string(48, 'R'));
 
 struct FakeCase
 {
     const char* name;
-    int erase;          // EraseCard, answered Yes, instead of the download
-    int fault;          // 0, kOpenFails or kWriteFails
-    const char* script; // a letter per read
-    int cancelBefore;   // the read before which Cancel is pressed, or -1
-    int nodes;          // nodes to be had, or -1
-    DownloadEnding ending;
+    int setup;
+    std::vector<Step> reads;
+    DownloadEnding ending; // the erase leaves it kEndNotRun
     LONG valid;
-    const char* records; // a letter each, as for a read
-    unsigned error;      // protocol error shown, or 0
-    // The longest wait of each read on a real line: E the echo (300 ms), then under the block
-    // time-outs H the header, R a record (about 24 min), B a byte (the 35 s acknowledgement, the scan).
-    const char* waits;
+    std::vector<std::string> kept; // the records afterwards
+    std::string boxes;             // shown in order, each owned by the main window
 };
 
+// clang-format off
 const FakeCase kCases[] = {
-    {"silent card, Cancel meanwhile", 0, 0, "eH1_", 3, -1, kEndIncomplete, 0, "1", 0, "EHRR"},
-    {"header never comes", 0, 0, "e", -1, -1, kEndExchangeFailed, 0, "", 6, "EH"},
-    {"read fails after records", 0, 0, "eH12!", -1, -1, kEndReadFailure, 1, "12", 4, "EHRRR"},
-    {"read fails in the scan", 0, 0, "eH1bx!", -1, -1, kEndReadFailure, 1, "1", 4, "EHRRBB"},
-    {"header read fails", 0, 0, "e!", -1, -1, kEndExchangeFailed, 0, "", 4, "EH"},
-    {"echo read fails", 0, 0, "!", -1, -1, kEndExchangeFailed, 0, "", 2, "E"},
-    {"command write fails", 0, kWriteFails, "", -1, -1, kEndExchangeFailed, 0, "", 1, ""},
-    {"no third node", 0, 0, "eH123", -1, 2, kEndNoMemory, 0, "12", 0, "EHRR"},
-    {"Cancel after the header", 0, 0, "eH", 1, -1, kEndCancelled, 0, "", 0, "EH"},
-    {"Cancel as the scan finds CR", 0, 0, "eH1bc", 4, -1, kEndCancelled, 0, "1", 0, "EHRRB"},
-    {"bad record, Cancel set", 0, 0, "eH1b", 3, -1, kEndCancelInScan, 1, "1", 0, "EHRR"},
-    {"card without records", 0, 0, "eHo", -1, -1, kEndMarker, 1, "", 0, "EHR"},
-    {"port does not open", 0, kOpenFails, "", -1, -1, kEndNoPort, 1, "OO", 0, ""},
-    {"erase, no acknowledgement", 1, 0, "r_", -1, -1, kEndNotRun, 1, "OO", 8, "EB"},
-    {"erase, acknowledgement fails", 1, 0, "r!", -1, -1, kEndNotRun, 1, "OO", 7, "EB"},
-    {"erase, command write fails", 1, kWriteFails, "", -1, -1, kEndNotRun, 1, "OO", 1, ""},
+    {"silent card, Cancel meanwhile", kDownload, {Echo('e'), Header(), Rec(1), Cancel(Silence(kRecordWait))},
+        kEndIncomplete, 0, {Record(1)}, ""},
+    {"header cut short", kDownload, {Echo('e'), Block(std::string(30, 'h'), kHeaderWait)},
+        kEndExchangeFailed, 0, {}, Error(6)},
+    {"read fails after records", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Fails(kRecordWait)},
+        kEndReadFailure, 1, {Record(1), Record(2)}, Error(4)},
+    {"read fails in the scan", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)), Byte('x'),
+        Fails(kByteWait)}, kEndReadFailure, 1, {Record(1)}, Error(4)},
+    {"header read fails", kDownload, {Echo('e'), Fails(kHeaderWait)}, kEndExchangeFailed, 0, {}, Error(4)},
+    {"echo read fails", kDownload, {Fails(kEchoWait)}, kEndExchangeFailed, 0, {}, Error(2)},
+    {"command write fails", kWriteFails, {}, kEndExchangeFailed, 0, {}, Error(1)},
+    {"no third node", kDownload, {Echo('e'), Header(), Rec(1), LastNode(Rec(2))},
+        kEndNoMemory, 0, {Record(1), Record(2)}, ""},
+    {"Cancel after the header", kDownload, {Echo('e'), Cancel(Header())}, kEndCancelled, 0, {}, ""},
+    {"Cancel as the scan finds CR", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Cancel(Byte('\r'))}, kEndCancelled, 0, {Record(1)}, ""},
+    {"bad record, Cancel set", kDownload, {Echo('e'), Header(), Rec(1), Cancel(Block(Malformed(2)))},
+        kEndCancelInScan, 1, {Record(1)}, ""},
+    {"Cancel while the scan skips noise", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Byte('x'), Cancel(Byte('x'))}, kEndCancelInScan, 1, {Record(1)}, ""},
+    {"card without records", kDownload, {Echo('e'), Header(), Block("o")}, kEndMarker, 1, {}, ""},
+    {"card stops in a record", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Block(Record(3).substr(9))},
+        kEndIncomplete, 0, {Record(1), Record(2)}, ""},
+    {"a single byte other than 'o'", kDownload, {Echo('e'), Header(), Rec(1), Rec(2), Block("x")},
+        kEndIncomplete, 0, {Record(1), Record(2)}, ""},
+    // The CR begins a record, so the 'o' after it is no end marker.
+    {"'o' after the CR the scan found", kDownload, {Echo('e'), Header(), Rec(1), Block(Malformed(2)),
+        Byte('x'), Byte('\r'), Block("o", 47 * 30000 + 5000)}, kEndIncomplete, 0, {Record(1)}, ""},
+    {"missing port", kMissingPort, {}, kEndNoPort, 1, kOldData,
+        Shown("Can't open Serial Port.", MB_ICONEXCLAMATION)},
+    {"erase acknowledged", kErase, {Echo('r'), Byte('o')},
+        kEndNotRun, 0, {}, kQuestion + Shown("Card values successfully reseted.", MB_ICONINFORMATION)},
+    {"erase, wrong acknowledgement", kErase, {Echo('r'), Byte('x')},
+        kEndNotRun, 1, kOldData, kQuestion + Error(8)},
+    {"erase, acknowledgement fails", kErase, {Echo('r'), Fails(kByteWait)},
+        kEndNotRun, 1, kOldData, kQuestion + Error(7)},
+    {"erase, wrong echo", kErase, {Echo('x')}, kEndNotRun, 1, kOldData, kQuestion + Error(9)},
+    {"erase, command write fails", kErase | kWriteFails, {}, kEndNotRun, 1, kOldData, kQuestion + Error(1)},
+    {"erase refused", kErase | kAnswerNo, {}, kEndNotRun, 1, kOldData, kQuestion},
+    {"erase in German, missing port", kErase | kMissingPort | kGerman, {}, kEndNotRun, 1, kOldData,
+        Shown(Cp1252Of(kStringTable[3].german), MB_YESNO | MB_ICONQUESTION) +
+        Shown(Cp1252Of(kStringTable[0].german), MB_ICONEXCLAMATION)},
 };
-
-int nodesLeft;
+// clang-format on
 
 // In piece `piece` (0 the header, k record k, then 'o') `drop` bytes from `at` on were lost, `insert` came.
 struct Damage
@@ -163,47 +224,40 @@ TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
     for (const FakeCase& row : kCases)
     {
         SCOPED_TRACE(row.name);
-        C_MessageBoxAnswerer answerer("Karpolin", IDYES);
-        C_LinkRig rig("com5");
-        C_FakePort port;
-        port.script = row.script;
-        port.openResult = row.fault != kOpenFails;
-        port.writeResult = row.fault != kWriteFails;
-        port.beforeRead = [&](size_t index) { rig.cancelRequested |= (int)index == row.cancelBefore; };
-        nodesLeft = row.nodes;
-        rig.download.newNode = []() { return nodesLeft-- != 0 ? NewRecordNode() : NULL; };
-        rig.download.port = rig.erase.port = &port;
-        rig.download.context = rig.erase.context = &port;
-        rig.download.refreshDisplay = rig.erase.refreshDisplay = C_FakePort::Refresh;
-        if (row.erase)
-            EXPECT_EQ(0, EraseCard(rig.erase));
+        const int erase = row.setup & kErase;
+        C_MessageBoxAnswerer answerer("Karpolin", row.setup & kAnswerNo ? IDNO : IDYES);
+        C_LinkRig rig(row.setup & kMissingPort ? "com7" : "com5");
+        C_FakePort port(rig);
+        port.reads = row.reads;
+        port.writeFails = row.setup & kWriteFails;
+        if (row.setup & kMissingPort)
+            rig.download.port = rig.erase.port = NULL;
+        rig.download.owner.language = rig.erase.owner.language = row.setup & kGerman ? 1031 : 1033;
+        if (erase)
+            EXPECT_EQ(row.valid == 0, EraseCard(rig.erase));
         else
             ASSERT_TRUE(rig.Download(10000));
 
         EXPECT_EQ(row.ending, rig.download.ending);
         EXPECT_EQ(row.valid, rig.dataValid.load());
-        std::vector<std::string> records;
+        EXPECT_EQ(row.kept, rig.Records());
+        std::string header(83, 'H'), boxes;
+        if (!erase && row.reads.size() > 1)
+            header.replace(0, row.reads[1].bytes.size(), row.reads[1].bytes);
+        EXPECT_EQ(header, rig.Header());
+        for (const SeenMessageBox& box : answerer.Seen())
+            boxes += Shown(box.owner == rig.window.Handle() ? box.text : "not owned: " + box.text, box.type);
+        EXPECT_EQ(row.boxes, boxes);
         std::vector<double> waits;
-        for (const char* c = row.records; *c; ++c)
-            records.push_back(Bytes(*c));
-        for (const char* c = row.waits; *c; ++c)
-            waits.push_back(*c == 'E' ? 300 : *c == 'H' ? 2495000 : *c == 'R' ? 1445000 : 35000);
-        EXPECT_EQ(records, rig.Records());
-        EXPECT_EQ(std::string(83, row.script[0] && row.script[1] == 'H' ? 'h' : 'H'), rig.Header());
-        std::string texts, expected = row.erase ? "Erase all values from the card?\n" : "";
-        for (const SeenMessageBox& seen : answerer.Seen())
-            texts += seen.text + "\n";
-        if (row.error)
-            expected += "Protocol Error. [ID: " + std::to_string(row.error) + "]\n";
-        EXPECT_EQ(expected, texts);
+        for (const Step& step : row.reads)
+            waits.push_back(step.wait);
         EXPECT_EQ(waits, port.waits);
-        EXPECT_EQ(row.fault ? "" : row.erase ? "r" : "e", port.written);
-        // Refreshed before the port closes; the progress dialog is asked to close whatever happened.
-        EXPECT_EQ(row.fault == kOpenFails ? "open "
-                  : row.erase             ? "open close "
-                                          : "open refresh close ",
-                  port.events);
-        EXPECT_EQ(!row.erase, rig.progress.Finished());
+        EXPECT_EQ(row.reads.empty() ? "" : erase ? "r" : "e", port.written);
+        // Refreshed with DataValid final before the port closes; the progress dialog is asked to close
+        // whatever happened.
+        const std::string refresh = erase && row.valid ? "" : "refresh" + std::to_string(row.valid) + " ";
+        EXPECT_EQ(row.setup & (kMissingPort | kAnswerNo) ? "" : "open " + refresh + "close ", port.events);
+        EXPECT_EQ(!erase, rig.progress.Finished());
     }
 }
 
@@ -211,27 +265,25 @@ TEST(StartDownload, RefusesWhileAWorkerRunsAndLeavesItsCancelAlone)
 {
     C_MessageBoxAnswerer answerer("Karpolin", IDOK);
     C_LinkRig rig("com5");
-    C_FakePort port;
-    rig.download.port = &port;
-    port.script = "eHo";
+    C_FakePort port(rig);
+    port.line = "e" + std::string(83, 'h') + "o";
     HANDLE release = CreateEventA(NULL, TRUE, FALSE, NULL);
-    port.beforeRead = [release](size_t) { WaitForSingleObject(release, 10000); };
+    rig.download.context = release;
+    rig.download.refreshDisplay = [](void* event) { WaitForSingleObject(event, 10000); };
     ASSERT_EQ(1, rig.Start());
     rig.cancelRequested = 1;
     EXPECT_EQ(0, rig.Start());
+    EXPECT_EQ(1, rig.cancelRequested.load());
     EXPECT_EQ(0, rig.progress.Finished()); // the running worker's request is still to come
     SetEvent(release);
     ASSERT_TRUE(rig.Wait(10000));
-    CloseHandle(release);
-    EXPECT_EQ(kEndCancelled, rig.download.ending); // it kept its Cancel
-    EXPECT_EQ("open close ", port.events);
     EXPECT_EQ(1, rig.progress.Finished());
 
     // Once it has ended, the next download starts afresh with Cancel cleared.
-    port.waits.clear();
-    port.beforeRead = nullptr;
+    port.line = "e" + std::string(83, 'h') + "o";
     ASSERT_TRUE(rig.Download(10000));
     EXPECT_EQ(kEndMarker, rig.download.ending);
+    CloseHandle(release);
 }
 
 TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
@@ -246,10 +298,9 @@ TEST(LinkFake, DamagedCardsKeepEveryRecordThatArrivedIntact)
             pieces[damage.piece].replace(damage.at, damage.drop, damage.insert);
         C_MessageBoxAnswerer answerer("Karpolin", IDOK);
         C_LinkRig rig("com5");
-        C_FakePort port;
-        rig.download.port = &port;
-        port.script = "e";
-        port.beforeRead = [&](size_t index) { rig.cancelRequested |= (int)index == row.cancelBefore; };
+        C_FakePort port(rig);
+        port.reads = {Echo('e')};
+        port.cancelBefore = row.cancelBefore;
         for (const std::string& piece : pieces)
             port.line += piece;
         ASSERT_TRUE(rig.Download(10000));

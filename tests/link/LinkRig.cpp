@@ -94,8 +94,7 @@ void C_InstrumentSimulator::Stop()
 }
 
 C_LinkRig::C_LinkRig(const char* port, DWORD baudOption)
-    : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0), refreshes(0),
-      refreshThread(0), dataValidAtRefresh(-1)
+    : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0)
 {
     memcpy(portField, port, std::min(strlen(port), sizeof(portField)));
     memset(header.bytes, 'H', sizeof(header.bytes));
@@ -122,11 +121,7 @@ C_LinkRig::~C_LinkRig()
 
 void C_LinkRig::Refresh(void* self)
 {
-    C_LinkRig* rig = static_cast<C_LinkRig*>(self);
-    rig->refreshTime = UnixNow();
-    rig->refreshThread = GetCurrentThreadId();
-    rig->dataValidAtRefresh = rig->dataValid.load();
-    ++rig->refreshes;
+    static_cast<C_LinkRig*>(self)->refreshTime = UnixNow();
 }
 
 std::vector<std::string> C_LinkRig::Records() const

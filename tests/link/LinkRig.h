@@ -48,7 +48,7 @@ public:
 };
 
 // What the main window gives the link, with the valid data of an earlier download (header 'H', two
-// records 'R'), and a display refresh that notes when, where and with which DataValid it ran.
+// records 'R'), and a display refresh that notes when it ran.
 class C_LinkRig
 {
 public:
@@ -75,10 +75,6 @@ public:
     C_Thread thread;
     DownloadJob download;
     EraseJob erase;
-
-    std::atomic<int> refreshes;
-    std::atomic<DWORD> refreshThread;
-    std::atomic<LONG> dataValidAtRefresh;
     double refreshTime = 0; // UnixNow()
 
 private:

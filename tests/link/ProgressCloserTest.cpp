@@ -8,43 +8,34 @@ TEST(ProgressCloser, EachRequestClosesTheDialogOnceWhetherItsWindowExistsYetOrNo
 {
     // A plain window of this thread stands in for the dialog; the worker notes the closes it had seen
     // once its request returned.
-    struct Request
+    static C_ProgressCloser closer;
+    static C_CountingWindow* window = NULL;
+    static int closesSeen = -1;
+    C_Thread thread;
+    auto worker = [](void*, DWORD) -> DWORD
     {
-        C_ProgressCloser closer;
-        C_CountingWindow* window;
-        int closesSeen;
-    } request = {{}, NULL, -1};
-    auto worker = [](void* data, DWORD) -> DWORD
-    {
-        Request* request = static_cast<Request*>(data);
-        request->closer.RequestClose();
-        request->closesSeen = request->window ? request->window->Count(WM_CLOSE) : -1;
+        closer.RequestClose();
+        closesSeen = window ? window->Count(WM_CLOSE) : -1;
         return 0;
     };
-    C_Thread thread;
     // The worker finishes before the dialog has a window: the request waits for Attach.
-    request.closer.Reset();
-    ASSERT_EQ(1, thread.Start(worker, &request, 0));
+    closer.Reset();
+    ASSERT_EQ(1, thread.Start(worker, NULL, 0));
     ASSERT_EQ(1, thread.Wait(5000));
-    C_CountingWindow early;
-    EXPECT_EQ(1, request.closer.Attach(early.Handle()));
+    C_CountingWindow early, dialog;
+    EXPECT_EQ(1, closer.Attach(early.Handle()));
     PumpMessages(100);
     EXPECT_EQ(1, early.Count(WM_CLOSE));
-    request.closer.Detach();
 
     // The next download forgets it; its request is handled before its worker goes on, and only once.
-    request.closer.Reset();
-    EXPECT_EQ(0, request.closer.Finished());
-    C_CountingWindow dialog;
-    EXPECT_EQ(0, request.closer.Attach(dialog.Handle()));
-    request.window = &dialog;
-    ASSERT_EQ(1, thread.Start(worker, &request, 0));
+    closer.Reset();
+    EXPECT_EQ(0, closer.Attach(dialog.Handle()));
+    window = &dialog;
+    ASSERT_EQ(1, thread.Start(worker, NULL, 0));
     ASSERT_EQ(1, thread.Wait(5000)); // dispatches the sent WM_CLOSE
-    EXPECT_EQ(1, request.closesSeen);
-    PumpMessages(50);
-    EXPECT_EQ(1, dialog.Count(WM_CLOSE));
-    request.closer.Detach();
-    request.closer.RequestClose(); // detached: nothing reaches the old window
+    EXPECT_EQ(1, closesSeen);
+    closer.Detach();
+    closer.RequestClose(); // detached: nothing reaches the old window
     PumpMessages(50);
     EXPECT_EQ(1, dialog.Count(WM_CLOSE));
 }

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "../LinkRig.h"
+#include "LinkRig.h"
 
 namespace
 {
