@@ -3,8 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "ui/Library.h"
-#include "ui/RegKey.h"
+#include "sys/Library.h"
+#include "sys/RegKey.h"
 
 const char kSettingsKey[] = "Software\\Tarnwick\\Karpolin";
 const char kPlacementValue[] = "Main";

@@ -7,7 +7,7 @@
 #include "crash/CrashReport.h"
 #include "crash/DumpRecords.h"
 #include "sys/Thread.h"
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 namespace
 {

@@ -8,7 +8,7 @@
 #include "crash/ProcessorInfo.h"
 #include "crash/ReportLine.h"
 #include "sys/Target.h"
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 // The module information as far as TypeInfo, which every version of the library understands.
 static const DWORD kModuleInfoSize = 1664;

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 C_DebugHelp::C_DebugHelp() : m_queryThread(NULL), m_loaded(0)
 {

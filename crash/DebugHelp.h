@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 class C_Text;
 

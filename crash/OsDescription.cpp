@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "ui/Library.h"
-#include "ui/OsClass.h"
-#include "ui/RegKey.h"
+#include "sys/Library.h"
+#include "sys/OsClass.h"
+#include "sys/RegKey.h"
 
 #ifndef SM_TABLETPC
 #define SM_TABLETPC 86

@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "ui/OsClass.h"
-#include "ui/RegKey.h"
-#include "ui/Text.h"
+#include "sys/OsClass.h"
+#include "sys/RegKey.h"
+#include "sys/Text.h"
 
 #ifndef HKEY_DYN_DATA
 #define HKEY_DYN_DATA ((HKEY)(ULONG_PTR)((LONG)0x80000006))

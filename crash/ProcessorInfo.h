@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 class C_Text;
 

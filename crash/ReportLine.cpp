@@ -1,5 +1,5 @@
 #include "crash/ReportLine.h"
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 #include <stdio.h>
 #include <string.h>

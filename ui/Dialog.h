@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 // Borrows a window handle (a dialog's, or any other); owns the small icon that SetIcons loaded.
 class C_Window

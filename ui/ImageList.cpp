@@ -1,6 +1,6 @@
 #include "ui/ImageList.h"
 
-#include "ui/OsClass.h"
+#include "sys/OsClass.h"
 
 UINT ImageListColourFlags(int screenBits, DWORD commonControlsVersion, DWORD osClass)
 {

@@ -5,7 +5,7 @@
 
 #include "sys/Target.h"
 #include "ui/FontTools.h"
-#include "ui/RegKey.h"
+#include "sys/RegKey.h"
 
 namespace
 {

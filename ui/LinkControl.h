@@ -6,7 +6,7 @@
 
 #include "ui/MouseLeaveTracker.h"
 #include "ui/SubClassing.h"
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 // "r,g,b" as the browser stores its link colours; 0 and `colour` unchanged unless all three are there.
 int ParseBrowserColour(const char* text, COLORREF* colour);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 // Tells a window that the mouse has left it (WM_MOUSELEAVE): through TrackMouseEvent where the
 // system has it, else by polling the cursor every 100 ms with a timer on that window.

@@ -1,7 +1,7 @@
 #include "ui/StringTable.h"
 
 #include "ui/Resources.h"
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 const char* C_StringTable::LoadLocalizedString(UINT id, char* buffer, WORD language, int size)
 {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 // The common controls' version, major in the high 16 bits and minor in the low (6.0 is 0x60000);
 // 0 when the library or its DllGetVersion is missing or the query fails. `library` exists for tests

@@ -6,7 +6,7 @@
 #include "crash/CrashReport.h"
 #include "crash/DebugHelp.h"
 #include "crash/ReportLine.h"
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "crash/OsDescription.h"
-#include "ui/OsClass.h"
+#include "sys/OsClass.h"
 
 namespace
 {

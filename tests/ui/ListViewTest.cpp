@@ -12,7 +12,7 @@
 #include "support/Input.h"
 #include "support/TestDialog.h"
 #include "ui/ListView.h"
-#include "ui/OsClass.h"
+#include "sys/OsClass.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 #include <mbstring.h>
 #include <stdio.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/Text.h"
+#include "sys/Text.h"
 
 TEST(C_Text, FormatGrowsInStepsOf260BytesAndGivesUpOnceTheBufferWouldPass3MiB)
 {

@@ -1,4 +1,4 @@
-#include "ui/OsClass.h"
+#include "sys/OsClass.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 int C_Library::Load(const char* fileName)
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/Library.h"
+#include "sys/Library.h"
 
 // msimg32: a system library that nothing in the test program loads by itself.
 TEST(C_Library, LoadsLooksUpAndFreesOnceAndALoadOverAHeldLibraryReleasesItEvenWhenItFails)

@@ -1,4 +1,4 @@
-#include "ui/RegKey.h"
+#include "sys/RegKey.h"
 
 #include <stdlib.h>
 #include <string.h>

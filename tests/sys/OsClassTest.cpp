@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "ui/OsClass.h"
+#include "sys/OsClass.h"
 
 TEST(GetOsClass, ClassifiesEveryVersionAndAFailedQueryAsZero)
 {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/Registry.h"
-#include "ui/RegKey.h"
+#include "sys/RegKey.h"
 
 namespace
 {
