@@ -3,16 +3,20 @@
 
 #include "LinkRig.h"
 
-TEST(SerialPort, HoldsDtrAndRtsOffWhichAPtyCannotShow)
+// The simulator's pty shows the speed; under Wine a line set to 7 data bits still reads 8 N 1 there.
+TEST(SerialPort, SetsTheLineFieldsThatThePtyCannotShow)
 {
     DCB dcb;
     memset(&dcb, 0xA5, sizeof(dcb));
     ApplyLineSettings(dcb, 0);
+    EXPECT_EQ(8, dcb.ByteSize);
+    EXPECT_EQ(NOPARITY, dcb.Parity);
+    EXPECT_EQ(ONESTOPBIT, dcb.StopBits);
     EXPECT_EQ((DWORD)DTR_CONTROL_DISABLE, dcb.fDtrControl);
     EXPECT_EQ((DWORD)RTS_CONTROL_DISABLE, dcb.fRtsControl);
 }
 
-TEST(SerialPort, TheBlockTimeoutsReplaceOnlyTheReadTimeoutsOnThePty)
+TEST(SerialPort, TheBlockTimeoutsReplaceOnlyTheReadTimeoutsAndCloseReleasesThePty)
 {
     C_InstrumentSimulator simulator;
     ASSERT_TRUE(simulator.Start("com5", "idle.txt")) << simulator.problem;
@@ -24,6 +28,10 @@ TEST(SerialPort, TheBlockTimeoutsReplaceOnlyTheReadTimeoutsOnThePty)
     EXPECT_EQ(1, port.SetTimeouts(kBlockTimeouts));
     ASSERT_TRUE(GetCommTimeouts(port.Handle(), &seen));
     EXPECT_EQ(0, memcmp(&block, &seen, sizeof(seen)));
+    const HANDLE handle = port.Handle();
+    DWORD flags = 0;
+    port.Close();
+    EXPECT_FALSE(GetHandleInformation(handle, &flags)); // closed, not leaked
 }
 
 TEST(PortName, IsCopiedAsStoredAndNeverReadPastItsField)
