@@ -83,10 +83,24 @@ TEST(C_Event, WaitPumpingEndsOnTimeOrAtTheEventEvenWhenTheQueueNeverEmpties)
         if (row.setAfter)
             setter.Start([](void* event, DWORD delay) { return Sleep(delay), (DWORD)SetEvent(event); },
                          event.Handle(), row.setAfter);
-        // Lets a wait that never looks at the event end after all; ended unfinished with the row.
-        stopper.Start([](void* window, DWORD)
-                      { return Sleep(3000), static_cast<C_CountingWindow*>(window)->RepostForever(0), 0ul; },
-                      &window, 0);
+        // Lets a wait that never looks at the event end after all. It ends with the row, never by being
+        // terminated: a thread terminated while it still starts up keeps the loader's lock for ever.
+        C_Event rowDone;
+        ASSERT_EQ(1, rowDone.Create(TRUE, FALSE));
+        struct Stop
+        {
+            C_CountingWindow* window;
+            HANDLE rowDone;
+        } stop = {&window, rowDone.Handle()};
+        stopper.Start(
+            [](void* data, DWORD)
+            {
+                Stop* stop = static_cast<Stop*>(data);
+                if (WaitForSingleObject(stop->rowDone, 3000) == WAIT_TIMEOUT)
+                    stop->window->RepostForever(0);
+                return 0ul;
+            },
+            &stop, 0);
 
         DWORD start = GetTickCount();
         EXPECT_EQ(row.result, event.WaitPumping(row.milliseconds)) << row.name;
@@ -95,6 +109,8 @@ TEST(C_Event, WaitPumpingEndsOnTimeOrAtTheEventEvenWhenTheQueueNeverEmpties)
         EXPECT_LT(elapsed, row.most) << row.name;
         EXPECT_GE(window.Count(WM_APP + 3), row.dispatched) << row.name;
         window.RepostForever(0);
+        rowDone.Set();
+        stopper.Wait(0);
         setter.Wait(0);
     }
 }
