@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "resources/TestResources.h"
-#include "support/Capture.h"
-#include "support/Input.h"
 #include "support/TestDialog.h"
 #include "ui/ImageControl.h"
 

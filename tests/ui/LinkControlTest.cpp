@@ -6,10 +6,8 @@
 
 #include "Resource.h"
 #include "resources/TestResources.h"
-#include "support/Capture.h"
-#include "support/Input.h"
-#include "support/Registry.h"
 #include "support/TestDialog.h"
+#include "support/Registry.h"
 #include "sys/Target.h"
 #include "ui/LinkControl.h"
 

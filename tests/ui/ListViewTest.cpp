@@ -9,7 +9,6 @@
 #include "FakeSystemLibrary.h"
 #include "Resource.h"
 #include "resources/TestResources.h"
-#include "support/Input.h"
 #include "support/TestDialog.h"
 #include "ui/ListView.h"
 #include "sys/OsClass.h"

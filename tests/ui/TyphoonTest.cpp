@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "resources/TestResources.h"
-#include "support/Capture.h"
 #include "support/TestDialog.h"
 #include "ui/Typhoon.h"
 
