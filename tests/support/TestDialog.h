@@ -55,7 +55,7 @@ inline void PressKey(WORD key) // and releases it
     Key(key, false);
 }
 
-// A window's client area as COLORREF pixels, copied after the window has painted what was pending.
+// A window's client area as COLORREF pixels, read after the window has painted what was pending.
 struct C_Capture
 {
     int width = 0, height = 0;
@@ -63,24 +63,15 @@ struct C_Capture
 
     int Take(HWND window)
     {
-        width = height = 0;
-        RECT client;
-        if (!UpdateWindow(window) || !GetClientRect(window, &client) || IsRectEmpty(&client))
-            return 0;
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        pixels.resize((size_t)client.right * client.bottom);
-        HDC source = GetDC(window), memory = CreateCompatibleDC(source);
-        HBITMAP bitmap = CreateCompatibleBitmap(source, client.right, client.bottom);
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        int ok = BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-        SelectObject(memory, previous); // GetDIBits wants the bitmap free
-        ok = ok && GetDIBits(memory, bitmap, 0, client.bottom, &pixels[0], &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        RECT client = {};
+        pixels.clear();
+        int ok = UpdateWindow(window) && GetClientRect(window, &client);
+        HDC source = GetDC(window);
+        for (int y = 0; ok && y < client.bottom; y++)
+            for (int x = 0; x < client.right; x++)
+                pixels.push_back(GetPixel(source, x, y));
         ReleaseDC(window, source);
-        for (COLORREF& pixel : pixels) // 0x00RRGGBB
-            pixel = RGB(pixel >> 16, pixel >> 8, pixel);
+        ok = ok && !pixels.empty() && pixels[0] != CLR_INVALID;
         width = ok ? client.right : 0;
         height = ok ? client.bottom : 0;
         return ok;
@@ -114,11 +105,7 @@ public:
         std::string caption, text;
         UINT type;
     };
-    explicit C_MessageRecorder(int answer) : m_answer(answer)
-    {
-        s_current = this;
-        InjectMessageBox(Record);
-    }
+    explicit C_MessageRecorder(int answer) : m_answer(answer) { s_current = this, InjectMessageBox(Record); }
     ~C_MessageRecorder() { InjectMessageBox(NULL), s_current = NULL; }
     std::vector<Shown> Seen()
     {

@@ -30,12 +30,17 @@ struct ImageControl : ::testing::Test
         if (self->onEvent)
             self->onEvent(self);
     }
-    void Setup(int id, int width, int height, WORD bitmap = IDB_TEST_PICTURE)
+    void Setup(int width, int height, WORD bitmap = IDB_TEST_PICTURE)
     {
-        picture = dialog.Item(id);
         control.Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, bitmap, 0, Record, this,
                       width, height);
         GetClientRect(picture, &client);
+    }
+    Events Send(UINT message, WPARAM wparam, int x, int y)
+    {
+        events.clear();
+        SendMessageA(picture, message, wparam, MAKELPARAM(x, y));
+        return events;
     }
 };
 } // namespace
@@ -50,7 +55,7 @@ TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheRefer
     for (const auto& one : references)
     {
         SCOPED_TRACE(testing::Message() << "reference " << one.width << " x " << one.height);
-        Setup(IDC_PICTURE, one.width, one.height);
+        Setup(one.width, one.height);
         EXPECT_NEAR(one.width ? 40.0 * units.right / one.width : 40, client.right, 1);
         EXPECT_NEAR(one.height ? 30.0 * units.bottom / one.height : 30, client.bottom, 1);
         C_Capture capture;
@@ -62,16 +67,15 @@ TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheRefer
             EXPECT_EQ(kQuadrants[quadrant], capture.At(right * (w - 1), bottom * (h - 1)));
         }
         // The control's last pixel is the picture's last (x 38 or 39, y 28 or 29) in its coordinates.
-        events.clear();
-        SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right - 1, client.bottom - 1));
-        ASSERT_EQ(1u, events.size());
-        EXPECT_EQ(MAKELONG(38, 28), events[0].second & ~0x10001u) << std::hex << events[0].second;
+        Events last = Send(WM_LBUTTONDOWN, MK_LBUTTON, client.right - 1, client.bottom - 1);
+        ASSERT_EQ(1u, last.size());
+        EXPECT_EQ(MAKELONG(38, 28), last[0].second & ~0x10001u) << std::hex << last[0].second;
     }
 }
 
 TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndLeftUpNone)
 {
-    Setup(IDC_PICTURE, units.right, units.bottom);
+    Setup(units.right, units.bottom);
     MoveCursorToClient(picture, 25, 3);
     PressKey(kLeftButton);
     EXPECT_EQ(Events({{1, MAKELONG(25, 3)}}), events)
@@ -85,26 +89,22 @@ TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndLeftUpNone)
                  {WM_RBUTTONDBLCLK, 0, 5}, {WM_RBUTTONUP, 0, 6},     {WM_KEYUP, VK_SPACE, 7},
                  {WM_KEYUP, VK_RETURN, 8}, {WM_KEYUP, 'X', 0}};
     for (const auto& one : cases)
-    {
-        events.clear();
-        SendMessageA(picture, one.message, one.key, MAKELPARAM(12, 7));
-        EXPECT_EQ(one.event ? Events({{one.event, one.key ? 0u : (DWORD)MAKELONG(12, 7)}}) : Events(), events)
+        EXPECT_EQ(one.event ? Events({{one.event, one.key ? 0u : (DWORD)MAKELONG(12, 7)}}) : Events(),
+                  Send(one.message, one.key, 12, 7))
             << "message " << std::hex << one.message;
-    }
 }
 
 TEST_F(ImageControl, AMissingBitmapLeavesTheControlEmptyAndItsSizeButReportsClicksAndASecondControlNothing)
 {
     RECT before;
     GetClientRect(picture, &before);
-    Setup(IDC_PICTURE, 100, 90, 9999);
+    Setup(100, 90, 9999);
     C_Capture capture;
     ASSERT_EQ(1, capture.Take(picture));
     for (COLORREF colour : kQuadrants)
         EXPECT_EQ(0, capture.Count(colour));
     EXPECT_TRUE(EqualRect(&before, &client));
-    SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    EXPECT_EQ(1u, events.size()) << "clicks are still reported";
+    EXPECT_EQ(1u, Send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1).size()) << "clicks are still reported";
     C_ImageControl().Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, IDB_TEST_DIM, 0,
                            NULL, NULL, 10, 10);
     EXPECT_TRUE(GetClientRect(picture, &client) && EqualRect(&before, &client))
@@ -116,7 +116,7 @@ TEST_F(ImageControl, AMissingBitmapLeavesTheControlEmptyAndItsSizeButReportsClic
 TEST_F(ImageControl, AClickWhoseCallbackClosedTheWindowLeavesTheControlAlone)
 {
     other.Open(IDD_TEST_CONTROLS);
-    Setup(IDC_PICTURE, units.right, units.bottom);
+    Setup(units.right, units.bottom);
     onEvent = [](ImageControl* self)
     {
         self->dialog.Close(0);
@@ -127,7 +127,7 @@ TEST_F(ImageControl, AClickWhoseCallbackClosedTheWindowLeavesTheControlAlone)
                             NULL, NULL, 0, 0);
         SetWindowPos(victim, NULL, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
     };
-    SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
     ASSERT_FALSE(IsWindow(picture));
     GetWindowRect(other.Item(IDC_PICTURE), &client);
     EXPECT_EQ(5, client.right - client.left) << "the other control was resized";

@@ -6,12 +6,11 @@
 
 #include <map>
 
-#include "FakeSystemLibrary.h"
 #include "Resource.h"
 #include "resources/TestResources.h"
 #include "support/TestDialog.h"
-#include "ui/ListView.h"
 #include "sys/OsClass.h"
+#include "ui/ListView.h"
 
 namespace
 {
@@ -52,15 +51,21 @@ TEST(ImageListColourFlags, FollowsScreenDepthCommonControlsAndOsClass)
         int screenBits;
         DWORD commonControls, osClass;
         UINT colour;
-    } rows[] = {{24, v6, nt, ILC_COLOR32}, {32, v5, nt, ILC_COLOR16},         {23, v6, nt, ILC_COLOR16},
-                {16, v6, nt, ILC_COLOR16}, {15, v6, nt, ILC_COLOR8},          {8, v6, nt, ILC_COLOR8},
-                {7, v6, nt, ILC_COLOR4},   {4, v6, nt, ILC_COLOR4},           {3, v6, nt, ILC_COLOR},
-                {32, v6, w98, ILC_COLOR8}, {4, v5, OS_9X | OS_95, ILC_COLOR8}};
+    } rows[] = {{24, v6, nt, ILC_COLOR32}, {32, v5, nt, ILC_COLOR16}, {23, v6, nt, ILC_COLOR16},
+                {16, v6, nt, ILC_COLOR16}, {15, v6, nt, ILC_COLOR8},  {8, v6, nt, ILC_COLOR8},
+                {7, v6, nt, ILC_COLOR4},   {4, v6, nt, ILC_COLOR4},   {3, v6, nt, ILC_COLOR},
+                {32, v6, w98, ILC_COLOR8}};
     for (const auto& row : rows)
         EXPECT_EQ(row.colour | ILC_MASK,
                   ImageListColourFlags(row.screenBits, row.commonControls, row.osClass))
             << row.screenBits << " bits, version " << std::hex << row.commonControls << ", class "
             << row.osClass;
+    // The system's library: major high and minor low; any failure 0.
+    DWORD version = GetCommonControlsVersion();
+    EXPECT_TRUE((version >> 16 == 5 || version >> 16 == 6) && (version & 0xFFFF) < 100)
+        << std::hex << version;
+    EXPECT_EQ(0u, GetCommonControlsVersion("no-such-comctl.dll"));
+    EXPECT_EQ(0u, GetCommonControlsVersion("msimg32.dll")) << "no DllGetVersion";
 }
 
 TEST_F(ListView, SetRedrawNestsAndOnlyTheOutermostPairReachesTheControl)
@@ -93,7 +98,9 @@ TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
     EXPECT_EQ(0, (g_seen[{WM_KEYDOWN, 'A'}]));
 }
 
-TEST_F(ListView, RowsBeyondTheLastAppendAndDeletingThemWithoutTheSortClearsTheShading)
+// Rows beyond the last append; deleting them without the sort clears the shading; a column sized by its
+// header shows the whole header.
+TEST_F(ListView, RowsAppendDeletingClearsTheSortShadingAndAHeaderSizesItsColumn)
 {
     int row = 4;
     for (int position : {4, 50, -7}) // at the row count, beyond, negative
@@ -103,10 +110,6 @@ TEST_F(ListView, RowsBeyondTheLastAppendAndDeletingThemWithoutTheSortClearsTheSh
     EXPECT_EQ(0, Ask(LVM_GETSELECTEDCOLUMN)) << "sort kept";
     EXPECT_EQ(1, view.DeleteAllItems(0));
     EXPECT_EQ(-1, Ask(LVM_GETSELECTEDCOLUMN));
-}
-
-TEST_F(ListView, AColumnSizedByItsHeaderShowsTheWholeHeader)
-{
     const char header[] = "A rather long header text";
     ASSERT_EQ(0, view.InsertColumn(header, 0, 5, LVCFMT_LEFT, C_ListView::kAutoSizeUseHeader));
     EXPECT_GE(Ask(LVM_GETCOLUMNWIDTH, 0), (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)header));
@@ -128,16 +131,16 @@ TEST_F(ListView, ASecondWrapperIsRefusedAndTheImageListsAreTheWrappersToDestroy)
     EXPECT_FALSE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap));
 }
 
-TEST_F(ListView, AMissingOrIncompleteThemeLibraryStillAttachesAndTheFakeOneGetsTheExplorerTheme)
+// The visual-styles library tells the list of its new theme (WM_THEMECHANGED).
+TEST_F(ListView, AMissingOrIncompleteThemeLibraryStillAttachesAndTheRealOneGetsTheExplorerTheme)
 {
-    C_FakeSystemLibrary fake;
-    ASSERT_TRUE(fake.Loaded());
-    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", C_FakeSystemLibrary::kName})
+    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
     {
         view.Release();
+        g_seen.clear();
         C_Theme::InjectLibraryName(library);
         EXPECT_EQ(1, view.Attach(list, GetModuleHandleA(NULL))) << library;
+        EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
         C_Theme::InjectLibraryName(NULL);
     }
-    EXPECT_EQ(1, fake.Calls(C_FakeSystemLibrary::kExplorerTheme));
 }

@@ -2,57 +2,15 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #include <string>
-#include <vector>
 
+#include "Resource.h"
 #include "support/Heap.h"
 #include "ui/FontTools.h"
+#include "ui/Resources.h"
 #include "ui/TemplateFont.h"
-
-namespace
-{
-
-// A dialog template byte by byte, in either layout: menu, class and title (ordinals of 0 still take
-// four bytes), the font (extended: weight 700, character set 0xA1) and two buttons on 4-byte
-// boundaries.
-struct Template
-{
-    std::vector<BYTE> bytes;
-    size_t pointSize = 0, fontEnd = 0;
-
-    Template(bool extended, DWORD style, bool ordinalMenu, bool ordinalClass, const wchar_t* title,
-             const wchar_t* face = L"MS Sans Serif", WORD points = 8)
-    {
-        extended ? (Word(1), Word(0xFFFF), Dword(0), Dword(0), Dword(style)) : (Dword(style), Dword(0));
-        Word(2), Word(0), Word(0), Word(160), Word(80);
-        ordinalMenu ? (Word(0xFFFF), Word(0)) : Word(0);
-        ordinalClass ? (Word(0xFFFF), Word(0)) : Word(0);
-        String(title), pointSize = bytes.size();
-        if (style & DS_SETFONT)
-            Word(points), extended ? (Word(700), Word(0xA101)) : void(), String(face);
-        fontEnd = bytes.size();
-        for (WORD id : {1234, 1235})
-        {
-            bytes.resize((bytes.size() + 3) & ~3u);
-            extended ? (Dword(0), Dword(0), Dword(WS_CHILD | WS_VISIBLE))
-                     : (Dword(WS_CHILD | WS_VISIBLE), Dword(0));
-            Word(10), Word(10), Word(50), Word(14), extended ? Dword(id) : Word(id);
-            Word(0xFFFF), Word(0x0080), String(id == 1234 ? L"Go" : L"Stop"), Word(0); // a button
-        }
-    }
-    void Word(WORD value) { bytes.push_back((BYTE)value), bytes.push_back((BYTE)(value >> 8)); }
-    void Dword(DWORD value) { Word((WORD)value), Word((WORD)(value >> 16)); }
-    void String(const wchar_t* text)
-    {
-        bytes.insert(bytes.end(), (const BYTE*)text, (const BYTE*)(text + wcslen(text) + 1));
-    }
-    DWORD Size() const { return (DWORD)bytes.size(); }
-};
-
-const DWORD kStyle = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION;
-
-} // namespace
 
 TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
 {
@@ -88,47 +46,45 @@ TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
         strcpy(font.lfFaceName, row.messageFace ? row.messageFace : "");
         TemplateFontChoice choice = ChooseTemplateFont(row.templateFace, row.messageFace ? &font : NULL,
                                                        row.dpi, row.exists, row.shellDlg2);
-        SCOPED_TRACE(std::string(font.lfFaceName) + " " + std::to_string(row.height) + " at " +
-                     std::to_string(row.dpi));
-        EXPECT_EQ(row.face != NULL, choice.change);
-        EXPECT_STREQ(row.face ? row.face : L"", choice.face);
+        SCOPED_TRACE(testing::Message() << font.lfFaceName << " " << row.height << " at " << row.dpi);
+        EXPECT_TRUE(row.face ? choice.change && !wcscmp(row.face, choice.face)
+                             : !choice.change && !choice.face[0]);
         EXPECT_EQ(row.points, choice.pointSize);
     }
 }
 
-TEST(RewriteTemplateFont, BothLayoutsWithEveryKindOfField)
+// The main window's template (classic, with a menu ordinal and a title), the about box's (no title) and
+// an extended one (9002, whose weight, italic and character set follow the point size): all but point
+// size and face are kept, and the items move to the next 4-byte boundary.
+TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
 {
-    const struct
+    for (WORD id : {IDD_MAIN, IDD_ABOUT, 9002})
     {
-        bool extended, ordinalMenu, ordinalClass;
-        const wchar_t* title;
-    } shapes[] = {
-        {false, false, false, L"Title"}, {false, true, true, L""},  {true, false, false, L"A longer title"},
-        {true, true, false, L""},        {true, false, true, L"T"}, {false, true, false, L"Odd"}};
-    for (const auto& shape : shapes)
-    {
-        Template source(shape.extended, kStyle, shape.ordinalMenu, shape.ordinalClass, shape.title);
-        EXPECT_STREQ(L"MS Sans Serif", TemplateFontFace(source.bytes.data(), source.Size()));
-        for (const wchar_t* face : {L"A", L"Tahoma", L"MS Shell Dlg 2"}) // either parity of length
+        DWORD size = 0;
+        const BYTE* source =
+            (const BYTE*)FindLocalizedResource(NULL, RT_DIALOG, MAKEINTRESOURCEA(id), 0, &size);
+        const wchar_t* old = TemplateFontFace(source, size);
+        ASSERT_STREQ(L"MS Sans Serif", old) << id;
+        size_t face = (const BYTE*)old - source, items = (face + 28 + 3) & ~3u,
+               points = face - (id == 9002 ? 6 : 2);
+        for (const wchar_t* name : {L"A", L"Tahoma", L"MS Shell Dlg 2"}) // either parity of length
         {
-            // As if made with that font: all but point size and face kept, the items moved to the next
-            // 4-byte boundary.
-            Template expected(shape.extended, kStyle, shape.ordinalMenu, shape.ordinalClass, shape.title,
-                              face, 9);
-            BYTE* copy = (BYTE*)RewriteTemplateFont(source.bytes.data(), source.Size(), face, 9);
-            ASSERT_TRUE(copy != NULL);
-            EXPECT_EQ(0, memcmp(copy, expected.bytes.data(), expected.Size())) << shape.title;
+            std::string expected((const char*)source, face);
+            expected[points] = 9;
+            expected.append((const char*)name, wcslen(name) * 2 + 2).resize((expected.size() + 3) & ~3u);
+            expected.append((const char*)source + items, size - items);
+            void* copy = RewriteTemplateFont(source, size, name, 9);
+            EXPECT_TRUE(copy && !memcmp(copy, expected.data(), expected.size())) << id;
             free(copy);
         }
+        C_GuardedBytes guarded; // cut short, the template gives no face
+        for (DWORD cut = 0; cut < face + 28; cut++)
+            EXPECT_EQ(NULL, TemplateFontFace(guarded.Place(source, cut), cut)) << "cut at " << cut;
     }
-    Template noFont(false, kStyle & ~DS_SETFONT, false, false, L"No font");
-    EXPECT_EQ(NULL, TemplateFontFace(noFont.bytes.data(), noFont.Size()));
-    EXPECT_EQ(NULL, RewriteTemplateFont(noFont.bytes.data(), noFont.Size(), L"Tahoma", 8));
-    EXPECT_EQ(NULL, FixTemplateFont(noFont.bytes.data(), noFont.Size()));
-    Template cut(true, kStyle, false, false, L"Cut short");
-    C_GuardedBytes guarded;
-    for (DWORD size = 0; size < cut.fontEnd; size++)
-        EXPECT_EQ(NULL, TemplateFontFace(guarded.Place(cut.bytes.data(), size), size)) << "cut at " << size;
+    DWORD size = 0;
+    const void* noFont = FindLocalizedResource(NULL, RT_DIALOG, MAKEINTRESOURCEA(9003), 0, &size);
+    EXPECT_TRUE(noFont && !TemplateFontFace(noFont, size) && !FixTemplateFont(noFont, size) &&
+                !RewriteTemplateFont(noFont, size, L"Tahoma", 8));
 }
 
 namespace
@@ -160,7 +116,6 @@ TEST(C_FontTools, FontFamilyExistsAndChooseFontOpensTheSystemDialog)
     EXPECT_EQ(0, C_FontTools::FontFamilyExists("No Such Family Anywhere", DEFAULT_CHARSET));
     // A name longer than a face name can be is cut, never copied past its field.
     EXPECT_EQ(0, C_FontTools::FontFamilyExists(std::string(200, 'T').c_str(), DEFAULT_CHARSET));
-
     // The system's dialog checks the structure size of the target; its modal loop runs the timer
     // that confirms it.
     UINT_PTR timer = SetTimer(NULL, 0, 50, PressOk);
