@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,17 +81,41 @@ struct C_Capture
     {
         return x < 0 || y < 0 || x >= width || y >= height ? CLR_INVALID : pixels[(size_t)y * width + x];
     }
-    // Pixels of exactly `colour` inside `area` (the whole capture when null).
-    int Count(COLORREF colour, const RECT* area = NULL) const
+    // Pixels of exactly `colour` in `rows` rows from `top` on.
+    int Count(COLORREF colour, int top = 0, int rows = 1 << 16) const
     {
-        RECT all = {0, 0, width, height};
-        const RECT& r = area ? *area : all;
-        int count = 0;
-        for (int y = r.top; y < r.bottom; y++)
-            for (int x = r.left; x < r.right; x++)
-                count += At(x, y) == colour;
-        return count;
+        size_t from = std::min(pixels.size(), (size_t)top * width);
+        return (int)std::count(pixels.begin() + from,
+                               pixels.begin() + std::min(pixels.size(), from + (size_t)rows * width), colour);
     }
+};
+
+// Answers the dialog boxes (message boxes, the system's common dialogs) that this thread shows with
+// `command`, from a timer that the box's own modal loop runs; Seen() gives the last one's caption, text
+// and buttons as "caption|text|yes no ok ".
+class C_BoxAnswerer
+{
+public:
+    explicit C_BoxAnswerer(int command) : m_timer(SetTimer(NULL, 0, 50, Answer)) { s_command = command; }
+    ~C_BoxAnswerer() { KillTimer(NULL, m_timer); }
+    const std::string& Seen() const { return s_seen; }
+
+private:
+    static VOID CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND box = FindWindowA("#32770", NULL);
+        char caption[64] = "", text[64] = "";
+        if (!box || GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId())
+            return;
+        GetWindowTextA(box, caption, sizeof(caption));
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text)); // a message box's text, on Windows and Wine
+        s_seen = std::string(caption) + "|" + text + "|" + (GetDlgItem(box, IDYES) ? "yes " : "") +
+                 (GetDlgItem(box, IDNO) ? "no " : "") + (GetDlgItem(box, IDOK) ? "ok " : "");
+        PostMessageA(box, WM_COMMAND, s_command, 0);
+    }
+    static inline int s_command = 0;
+    static inline std::string s_seen;
+    UINT_PTR m_timer;
 };
 
 // Takes the place of the message box while it lives: notes what ShowMessage would have shown, on

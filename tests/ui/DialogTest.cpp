@@ -13,8 +13,8 @@ const WORD kClassic = 9001, kExtended = 9002, kNoFont = 9003; // TestDialogs.rc
 const HINSTANCE kSelf = GetModuleHandleA(NULL);
 typedef std::vector<std::string> Log;
 
-// Notes what reaches each operation. OnInitDialog gives the focus to Cancel and posts `post` (a key
-// down to the edit 100, or WM_APP + 1, which closes with 42).
+// Notes what reaches each operation, after the base's answer. OnInitDialog gives the focus to Cancel
+// and posts `post`; WM_APP + 1 closes with 42.
 struct Recorder : C_Dialog
 {
     Log log;
@@ -26,7 +26,7 @@ struct Recorder : C_Dialog
     int OnInitDialog() override
     {
         SetFocus(GetItem(IDCANCEL));
-        PostMessageA(post == WM_KEYDOWN ? GetItem(100) : Handle(), post, VK_ESCAPE, 0);
+        PostMessageA(Handle(), post, 0, 0);
         return Note("init", initResult);
     }
     int OnClosing(INT_PTR result) override
@@ -45,8 +45,7 @@ struct Recorder : C_Dialog
     {
         if (message == WM_APP + 1)
             Close(42);
-        return message == WM_APP ? Note("message " + std::to_string(wparam), 1)
-                                 : C_Dialog::OnMessage(message, wparam, lparam);
+        return message == WM_APP ? Note("message", 1) : C_Dialog::OnMessage(message, wparam, lparam);
     }
 };
 
@@ -81,30 +80,15 @@ TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
     SendMessageA(window, WM_COMMAND, IDCLOSE, 0);
     dialog.Close(7); // no window any more: nothing to ask
     EXPECT_TRUE(!IsWindow(window) && !dialog.Handle()) << "a modeless dialog is destroyed";
-    EXPECT_EQ((Log{"init", "command 1234", "message 7", "closing 0", "close", "closing 0", "closing 5",
+    EXPECT_EQ((Log{"init", "command 1234", "message", "closing 0", "close", "closing 0", "closing 5",
                    "closing 0", "destroy", "command 8"}),
               dialog.log);
-}
-
-TEST(C_Dialog, DoModalEndsWithTheResultOfCloseAndRunsAgain)
-{
-    const struct
-    {
-        WORD templateId;
-        int initResult;
-        UINT post; // Esc, which the base turns into Close(0), or WM_APP + 1 for Close(42)
-        INT_PTR result;
-        Log log;
-    } rows[] = {{kClassic, 1, WM_KEYDOWN, 0, {"init", "closing 0", "command 2", "destroy"}},
-                {kExtended, 1, WM_APP + 1, 42, {"init", "closing 42", "destroy"}},
-                {kClassic, 0, WM_NULL, 0, {"init", "closing 0", "destroy"}}}; // ended before it is shown
-    Recorder dialog;
-    for (const auto& row : rows)
+    for (int initResult : {1, 0}) // 0 ends the dialog before it is shown
     {
         dialog.log.clear();
-        dialog.initResult = row.initResult, dialog.post = row.post;
-        EXPECT_EQ(row.result, dialog.DoModal(kSelf, row.templateId, 0)) << row.templateId;
-        EXPECT_EQ(row.log, dialog.log) << row.templateId;
+        dialog.initResult = initResult, dialog.post = WM_APP + 1;
+        EXPECT_EQ(initResult ? 42 : 0, dialog.DoModal(kSelf, kExtended, 0));
+        EXPECT_EQ((Log{"init", initResult ? "closing 42" : "closing 0", "destroy"}), dialog.log);
     }
 }
 
@@ -121,8 +105,7 @@ TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndClosedWithTheObj
     for (int i = 0; i < 100; i++)
         dialog->Create(kSelf, kExtended, 0, NULL), dialog->Close(0);
     EXPECT_LT(HeapInUse(), before + 4096) << "each run leaves its template copy behind";
-    EXPECT_EQ(-1, C_Dialog().DoModal(kSelf, 9999, 0));
-    EXPECT_EQ(NULL, C_Dialog().Create(kSelf, 9999, 0, NULL));
+    EXPECT_TRUE(C_Dialog().DoModal(kSelf, 9999, 0) == -1 && !C_Dialog().Create(kSelf, 9999, 0, NULL));
     window = dialog->Create(kSelf, kNoFont, 0, NULL);
     EXPECT_TRUE(window != NULL) << "made from the resource itself";
     delete dialog;
@@ -164,48 +147,25 @@ TEST(C_Window, CentersWithTruncationTowardZeroMakesTopmostAndReplacesItsSmallIco
     EXPECT_FALSE(GetIconInfo(small[1], &info)) << "the last one goes with the object";
 }
 
-TEST(ShowMessage, CutsAt1023AndHandsTheOwnerAndTypeZeroAsAnExclamationToTheSeam)
+// The seam sees the text cut at 1023 characters, the owner and type 0 as an exclamation; the one real
+// box on screen shows the caption, the text and the buttons.
+TEST(ShowMessage, CutsAt1023AndHandsOwnerAndTypeToTheSeamAndARealBoxShowsTextAndButtons)
 {
     HWND popup = Popup(0, 0, 10, 10);
     C_Window owner(popup), closed;
-    C_MessageRecorder recorder(IDNO);
-    EXPECT_EQ(IDNO, ShowMessage(&owner, 0, "Karpolin", std::string(3000, 'x').c_str()));
-    EXPECT_EQ(IDNO, ShowMessage(&closed, MB_YESNO, "K", "[%u]", 5u));
-    std::vector<C_MessageRecorder::Shown> seen = recorder.Seen();
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_TRUE(seen[0].owner == popup && seen[0].type == MB_ICONEXCLAMATION &&
-                seen[0].caption == "Karpolin");
-    EXPECT_EQ(std::string(1023, 'x'), seen[0].text);
-    EXPECT_TRUE(seen[1].owner == NULL && seen[1].type == MB_YESNO && seen[1].text == "[5]");
+    {
+        C_MessageRecorder recorder(IDNO);
+        EXPECT_EQ(IDNO, ShowMessage(&owner, 0, "Karpolin", std::string(3000, 'x').c_str()));
+        EXPECT_EQ(IDNO, ShowMessage(&closed, MB_YESNO, "K", "[%u]", 5u));
+        std::vector<C_MessageRecorder::Shown> seen = recorder.Seen();
+        ASSERT_EQ(2u, seen.size());
+        EXPECT_TRUE(seen[0].owner == popup && seen[0].type == MB_ICONEXCLAMATION &&
+                    seen[0].caption == "Karpolin");
+        EXPECT_EQ(std::string(1023, 'x'), seen[0].text);
+        EXPECT_TRUE(seen[1].owner == NULL && seen[1].type == MB_YESNO && seen[1].text == "[5]");
+    }
     DestroyWindow(popup);
-}
-
-namespace
-{
-
-std::string g_seen; // caption, text and buttons of the box
-
-// Reads this thread's message box as the user sees it, and answers No.
-VOID CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND box = FindWindowA("#32770", NULL);
-    char caption[64] = "", text[64] = "";
-    if (!box || GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId())
-        return;
-    GetWindowTextA(box, caption, sizeof(caption));
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text)); // the text's static, on Windows and Wine
-    g_seen = std::string(caption) + "|" + text + "|" + (GetDlgItem(box, IDYES) ? "yes " : "") +
-             (GetDlgItem(box, IDNO) ? "no " : "") + (GetDlgItem(box, IDOK) ? "ok " : "");
-    PostMessageA(box, WM_COMMAND, IDNO, 0);
-}
-
-} // namespace
-
-// The one real box on screen: the box's own modal loop runs the timer that answers it.
-TEST(ShowMessage, ARealBoxShowsTheCaptionTextAndButtons)
-{
-    UINT_PTR timer = SetTimer(NULL, 0, 50, AnswerTheBox);
+    C_BoxAnswerer answerer(IDNO);
     EXPECT_EQ(IDNO, ShowMessage(NULL, MB_YESNO | MB_ICONQUESTION, "Karpolin", "%s %u%%", "Erase all?", 100u));
-    KillTimer(NULL, timer);
-    EXPECT_EQ("Karpolin|Erase all? 100%|yes no ", g_seen);
+    EXPECT_EQ("Karpolin|Erase all? 100%|yes no ", answerer.Seen());
 }

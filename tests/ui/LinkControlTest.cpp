@@ -67,8 +67,8 @@ struct LinkWithFakeShell : ::testing::Test
         ASSERT_EQ(1, capture.Take(window));
         EXPECT_GT(capture.Count(colour), 20) << std::hex << colour;
         bool underline = false;
-        for (RECT row = {0, 0, capture.width, 1}; row.top < capture.height; row.top++, row.bottom++)
-            underline |= capture.Count(colour, &row) >= link->TextSize().cx * 8 / 10;
+        for (int row = 0; row < capture.height; row++)
+            underline |= capture.Count(colour, row, 1) >= link->TextSize().cx * 8 / 10;
         EXPECT_EQ(underlined, underline) << std::hex << colour;
     }
 };
@@ -115,9 +115,11 @@ TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUp
     for (const auto& one : cases)
     {
         const std::string target(one.target, 'x');
+        const std::vector<std::string> opened(one.target < 260, target);
         Setup(one.id, target, one.cursor);
-        HCURSOR cursor = LoadCursorA(one.cursor == 9999 ? NULL : GetModuleHandleA(NULL),
-                                     one.cursor == 9999 ? IDC_ARROW : MAKEINTRESOURCEA(one.cursor));
+        HCURSOR cursor = one.cursor == 9999
+                             ? LoadCursorA(NULL, IDC_ARROW)
+                             : LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(one.cursor));
         int width = link->TextSize().cx, left = (client.right - width) * one.align / 2;
         ASSERT_TRUE(width > 20 && width < client.right - 20);
         for (int x : {left - 3, left + 3, left + width - 3, left + width + 3})
@@ -127,21 +129,18 @@ TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUp
             SCOPED_TRACE(testing::Message() << one.id << " at " << x);
             bool over = x > left && x < left + width;
             MoveTo(x);
-            EXPECT_EQ(over, link->IsOverText());
-            EXPECT_EQ(over, Hovering());
-            EXPECT_TRUE(!over || GetCursor() == cursor) << "the link's cursor, or the arrow";
+            EXPECT_TRUE(over == link->IsOverText() && over == Hovering() && (!over || GetCursor() == cursor));
             Key(kLeftButton, true);
             EXPECT_TRUE(g_opened.empty());
             Key(kLeftButton, false);
-            EXPECT_EQ(over && one.target < 260 ? 1u : 0u, g_opened.size());
-            EXPECT_TRUE(g_opened.empty() || g_opened[0] == target);
+            EXPECT_EQ(over ? opened : std::vector<std::string>(), g_opened);
             g_opened.clear();
         }
         SetFocus(window);
         PressKey('X');
         PressKey(VK_RETURN);
         PressKey(VK_SPACE);
-        EXPECT_EQ(std::vector<std::string>(one.target < 260 ? 2 : 0, target), g_opened) << one.id;
+        EXPECT_EQ(opened.size() * 2, g_opened.size()) << one.id;
         g_opened.clear();
     }
 }
@@ -156,11 +155,9 @@ TEST_F(LinkWithFakeShell, ATextTooLongShrinksTheFontAndComesBackInWholeCharacter
     EXPECT_EQ(4, underlined.lfHeight) << "shrinking stops above 3 pixels";
     EXPECT_EQ(4, plain.lfHeight) << "so that hovering never changes the text's size";
     char buffer[8] = "#######";
-    EXPECT_EQ(0, (int)SendMessageA(window, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
-    EXPECT_EQ('#', buffer[0]);
     EXPECT_EQ(4, (int)SendMessageA(window, WM_GETTEXT, 5, reinterpret_cast<LPARAM>(buffer)));
-    EXPECT_STREQ("a te", buffer);
-    EXPECT_EQ('#', buffer[5]);
+    EXPECT_EQ(0, (int)SendMessageA(window, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
+    EXPECT_EQ(std::string("a te\0##", 8), std::string(buffer, 8));
 }
 
 // A disabled link gets no mouse; enabled under it, it hovers at once. Without TrackMouseEvent a 100 ms

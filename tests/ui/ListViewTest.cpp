@@ -68,7 +68,9 @@ TEST(ImageListColourFlags, FollowsScreenDepthCommonControlsAndOsClass)
     EXPECT_EQ(0u, GetCommonControlsVersion("msimg32.dll")) << "no DllGetVersion";
 }
 
-TEST_F(ListView, SetRedrawNestsAndOnlyTheOutermostPairReachesTheControl)
+// Nested, only the outermost pair reaches the control. Rows beyond the last append; deleting them
+// without the sort clears the shading; a column sized by its header shows the whole header.
+TEST_F(ListView, SetRedrawNestsRowsAppendDeletingClearsTheSortShadingAndAHeaderSizesItsColumn)
 {
     const struct
     {
@@ -76,12 +78,21 @@ TEST_F(ListView, SetRedrawNestsAndOnlyTheOutermostPairReachesTheControl)
     } steps[] = {{1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {1, 1, 1}};
     for (const auto& step : steps)
     {
-        SCOPED_TRACE(testing::Message() << "step " << &step - steps);
         view.SetRedraw(step.on);
-        EXPECT_EQ(step.offs, (g_seen[{WM_SETREDRAW, FALSE}]));
-        EXPECT_EQ(step.ons, (g_seen[{WM_SETREDRAW, TRUE}]));
+        EXPECT_TRUE((step.offs == g_seen[{WM_SETREDRAW, FALSE}] && step.ons == g_seen[{WM_SETREDRAW, TRUE}]))
+            << "step " << &step - steps;
         EXPECT_EQ(step.ons > 0, (g_seen[{WM_PAINT, 0}] > 0)) << "the last on paints the new rows at once";
     }
+    int row = 4;
+    for (int position : {4, 50, -7}) // at the row count, beyond, negative
+        EXPECT_EQ(row++, view.InsertItem("row", -2, 0, position)) << position;
+    Ask(LVM_SETSELECTEDCOLUMN, 0);
+    EXPECT_TRUE(view.DeleteAllItems(1) && Ask(LVM_GETSELECTEDCOLUMN) == 0) << "sort kept";
+    EXPECT_TRUE(view.DeleteAllItems(0) && Ask(LVM_GETSELECTEDCOLUMN) == -1);
+    const char header[] = "A rather long header text";
+    ASSERT_EQ(0, view.InsertColumn(header, 0, 5, LVCFMT_LEFT, C_ListView::kAutoSizeUseHeader));
+    EXPECT_GE(Ask(LVM_GETCOLUMNWIDTH, 0), (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)header));
+    EXPECT_EQ(120, Ask(LVM_GETCOLUMNWIDTH, 1));
 }
 
 TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
@@ -94,30 +105,22 @@ TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
     Key(VK_CONTROL, true);
     PressKey('A');
     Key(VK_CONTROL, false);
-    EXPECT_EQ(4, Ask(LVM_GETSELECTEDCOUNT));
-    EXPECT_EQ(0, (g_seen[{WM_KEYDOWN, 'A'}]));
+    EXPECT_TRUE((Ask(LVM_GETSELECTEDCOUNT) == 4 && g_seen[{WM_KEYDOWN, 'A'}] == 0));
 }
 
-// Rows beyond the last append; deleting them without the sort clears the shading; a column sized by its
-// header shows the whole header.
-TEST_F(ListView, RowsAppendDeletingClearsTheSortShadingAndAHeaderSizesItsColumn)
+// A missing or incomplete visual-styles library still attaches; the real one tells the list of its new
+// theme (WM_THEMECHANGED). A second wrapper is refused, and the image lists are the wrapper's to destroy.
+TEST_F(ListView, TheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheWrappersToDestroy)
 {
-    int row = 4;
-    for (int position : {4, 50, -7}) // at the row count, beyond, negative
-        EXPECT_EQ(row++, view.InsertItem("row", -2, 0, position)) << position;
-    Ask(LVM_SETSELECTEDCOLUMN, 0);
-    EXPECT_EQ(1, view.DeleteAllItems(1));
-    EXPECT_EQ(0, Ask(LVM_GETSELECTEDCOLUMN)) << "sort kept";
-    EXPECT_EQ(1, view.DeleteAllItems(0));
-    EXPECT_EQ(-1, Ask(LVM_GETSELECTEDCOLUMN));
-    const char header[] = "A rather long header text";
-    ASSERT_EQ(0, view.InsertColumn(header, 0, 5, LVCFMT_LEFT, C_ListView::kAutoSizeUseHeader));
-    EXPECT_GE(Ask(LVM_GETCOLUMNWIDTH, 0), (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)header));
-    EXPECT_EQ(120, Ask(LVM_GETCOLUMNWIDTH, 1));
-}
-
-TEST_F(ListView, ASecondWrapperIsRefusedAndTheImageListsAreTheWrappersToDestroy)
-{
+    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
+    {
+        view.Release();
+        g_seen.clear();
+        C_Theme::InjectLibraryName(library);
+        EXPECT_EQ(1, view.Attach(list, GetModuleHandleA(NULL))) << library;
+        EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
+        C_Theme::InjectLibraryName(NULL);
+    }
     HIMAGELIST small = view.SmallImages().Handle();
     ASSERT_EQ(0, view.SmallImages().AddIcon(GetModuleHandleA(NULL), IDI_ROW));
     IMAGEINFO info = {};
@@ -129,18 +132,4 @@ TEST_F(ListView, ASecondWrapperIsRefusedAndTheImageListsAreTheWrappersToDestroy)
     EXPECT_TRUE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap)) << "the control did not destroy the list";
     view.Release();
     EXPECT_FALSE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap));
-}
-
-// The visual-styles library tells the list of its new theme (WM_THEMECHANGED).
-TEST_F(ListView, AMissingOrIncompleteThemeLibraryStillAttachesAndTheRealOneGetsTheExplorerTheme)
-{
-    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
-    {
-        view.Release();
-        g_seen.clear();
-        C_Theme::InjectLibraryName(library);
-        EXPECT_EQ(1, view.Attach(list, GetModuleHandleA(NULL))) << library;
-        EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
-        C_Theme::InjectLibraryName(NULL);
-    }
 }

@@ -8,6 +8,7 @@
 
 #include "Resource.h"
 #include "support/Heap.h"
+#include "support/TestDialog.h"
 #include "ui/FontTools.h"
 #include "ui/Resources.h"
 #include "ui/TemplateFont.h"
@@ -87,22 +88,10 @@ TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
                 !RewriteTemplateFont(noFont, size, L"Tahoma", 8));
 }
 
-namespace
-{
-
-int CALLBACK TakeFirstFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM name)
+static int CALLBACK TakeFirstFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM name)
 {
     return strcpy(reinterpret_cast<char*>(name), font->lfFaceName), 0;
 }
-
-VOID CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND dialog = FindWindowA("#32770", NULL);
-    if (dialog && GetWindowThreadProcessId(dialog, NULL) == GetCurrentThreadId())
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-}
-
-} // namespace
 
 TEST(C_FontTools, FontFamilyExistsAndChooseFontOpensTheSystemDialog)
 {
@@ -116,10 +105,8 @@ TEST(C_FontTools, FontFamilyExistsAndChooseFontOpensTheSystemDialog)
     EXPECT_EQ(0, C_FontTools::FontFamilyExists("No Such Family Anywhere", DEFAULT_CHARSET));
     // A name longer than a face name can be is cut, never copied past its field.
     EXPECT_EQ(0, C_FontTools::FontFamilyExists(std::string(200, 'T').c_str(), DEFAULT_CHARSET));
-    // The system's dialog checks the structure size of the target; its modal loop runs the timer
-    // that confirms it.
-    UINT_PTR timer = SetTimer(NULL, 0, 50, PressOk);
+    // The system's dialog checks the structure size of the target.
+    C_BoxAnswerer answerer(IDOK);
     EXPECT_EQ(1, C_FontTools::ChooseFont(&font, NULL))
         << "dialog error 0x" << std::hex << CommDlgExtendedError();
-    KillTimer(NULL, timer);
 }
