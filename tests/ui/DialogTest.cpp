@@ -9,7 +9,7 @@
 namespace
 {
 
-const WORD kClassic = 9001, kExtended = 9002, kNoFont = 9003; // TestDialogs.rc
+const WORD kClassic = 9001, kExtended = 910, kNoFont = 9003; // UiTestResources.rc
 const HINSTANCE kSelf = GetModuleHandleA(NULL);
 typedef std::vector<std::string> Log;
 

@@ -55,11 +55,11 @@ TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
 }
 
 // The main window's template (classic, with a menu ordinal and a title), the about box's (no title) and
-// an extended one (9002, whose weight, italic and character set follow the point size): all but point
+// an extended one (910, whose weight, italic and character set follow the point size): all but point
 // size and face are kept, and the items move to the next 4-byte boundary.
 TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
 {
-    for (WORD id : {IDD_MAIN, IDD_ABOUT, 9002})
+    for (WORD id : {IDD_MAIN, IDD_ABOUT, 910})
     {
         DWORD size = 0;
         const BYTE* source =
@@ -67,7 +67,7 @@ TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
         const wchar_t* old = TemplateFontFace(source, size);
         ASSERT_STREQ(L"MS Sans Serif", old) << id;
         size_t face = (const BYTE*)old - source, items = (face + 28 + 3) & ~3u,
-               points = face - (id == 9002 ? 6 : 2);
+               points = face - (id == 910 ? 6 : 2);
         for (const wchar_t* name : {L"A", L"Tahoma", L"MS Shell Dlg 2"}) // either parity of length
         {
             std::string expected((const char*)source, face);

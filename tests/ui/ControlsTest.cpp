@@ -1,0 +1,477 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Resource.h"
+#include "support/Registry.h"
+#include "support/TestDialog.h"
+#include "sys/OsClass.h"
+#include "sys/Target.h"
+#include "ui/ImageControl.h"
+#include "ui/LinkControl.h"
+#include "ui/ListView.h"
+#include "ui/Typhoon.h"
+
+namespace
+{
+// The test program's own resources (UiTestResources.rc): three 8 x 13 cells and a 40 x 30 picture,
+// each of solid colours, and the dialog of the controls.
+const WORD kDim = 901, kMedium = 902, kBright = 903, kPicture = 904, kControls = 910;
+const int kPictureItem = 1001, kListItem = 1003, kCentred = 1004, kRight = 1005, kLeft = 1006, kNarrow = 1007;
+
+// The dialog of the controls, in front and with the focus, so that real input reaches it.
+struct Controls : ::testing::Test
+{
+    C_TestDialog dialog;
+    HWND parent = dialog.Open(kControls);
+    C_Capture capture;
+};
+
+// Installed below the wrapper's subclass: counts only what the wrapper lets reach the control.
+WNDPROC g_control;
+std::map<std::pair<UINT, WPARAM>, int> g_seen;
+
+LRESULT CALLBACK Spy(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    g_seen[{message, wparam}]++;
+    return CallWindowProcA(g_control, window, message, wparam, lparam);
+}
+
+// Four rows in one column.
+struct ListView : Controls
+{
+    HWND list = dialog.Item(kListItem);
+    C_ListView view;
+
+    void SetUp() override
+    {
+        g_control = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)Spy));
+        ASSERT_EQ(1, view.Attach(list, GetModuleHandleA(NULL)));
+        view.InsertColumn("Name", 0, 120, LVCFMT_LEFT, C_ListView::kKeepWidth);
+        for (int row = 0; row < 4; row++)
+            view.InsertItem("row", -2, 0, 1000);
+        g_seen.clear();
+    }
+    int Ask(UINT message, WPARAM wparam = 0) { return (int)SendMessageA(list, message, wparam, 0); }
+};
+
+// The test picture: 40 x 30 pixels in four solid quadrants of 20 x 15.
+const COLORREF kQuadrants[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 200), RGB(240, 200, 0)};
+typedef std::vector<std::pair<int, DWORD>> Events; // code, value
+
+struct ImageControl : Controls
+{
+    C_TestDialog other;
+    HWND picture = dialog.Item(kPictureItem);
+    RECT units = {0, 0, 100, 100}, client = {}; // units: the reference size of an unscaled picture
+    C_ImageControl control;
+    Events events;
+    void (*onEvent)(ImageControl*) = NULL;
+
+    void SetUp() override { MapDialogRect(parent, &units); }
+    static void Record(int code, DWORD value, void* user)
+    {
+        ImageControl* self = static_cast<ImageControl*>(user);
+        self->events.push_back({code, value});
+        if (self->onEvent)
+            self->onEvent(self);
+    }
+    void Setup(int width, int height)
+    {
+        control.Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kPicture, 0, Record,
+                      this, width, height);
+        GetClientRect(picture, &client);
+    }
+    Events Send(UINT message, WPARAM wparam, int x, int y)
+    {
+        events.clear();
+        SendMessageA(picture, message, wparam, MAKELPARAM(x, y));
+        return events;
+    }
+};
+
+std::vector<std::string> g_opened; // the shell calls, caught: the tests never open a browser
+
+BOOL WINAPI FakeShellExecute(SHELLEXECUTEINFOA* info)
+{
+    EXPECT_TRUE(info->cbSize == Target::kShellExecuteInfoSize && info->nShow == SW_SHOW && !info->fMask &&
+                !info->hwnd && !info->lpVerb && !info->lpParameters && !info->lpDirectory);
+    return g_opened.push_back(info->lpFile), TRUE;
+}
+
+// Each test starts and ends without the browser's keys (the test prefix's; its browser is disabled).
+struct LinkWithFakeShell : Controls
+{
+    C_ScratchKey settings{"Software\\Microsoft\\Internet Explorer\\Settings"},
+        main{"Software\\Microsoft\\Internet Explorer\\Main"};
+    std::unique_ptr<C_LinkControl> link; // made at Setup: a tracker looks TrackMouseEvent up when made
+    HWND window = NULL;
+    RECT client = {};
+
+    void SetUp() override
+    {
+        C_LinkControl::InjectShellExecute(FakeShellExecute); // for good: never a real browser
+        Leave();
+    }
+    void TearDown() override { C_MouseLeaveTracker::InjectLibraryName(NULL); }
+    void Setup(int id, const std::string& target = "t", WORD cursor = IDC_LINK_CURSOR,
+               const char* text = "www.x.com")
+    {
+        window = dialog.Item(id);
+        GetClientRect(window, &client);
+        link.reset(new C_LinkControl);
+        link->Setup(window, text, target.c_str(), cursor);
+        PumpMessages(30);
+    }
+    void MoveTo(int x) { MoveCursorToClient(window, x, client.bottom / 2); }
+    bool Hovering() const { return link && (link->State() & C_LinkControl::kHovering); }
+    // Moves the mouse off the dialog; the milliseconds until the hover has ended (3 s at most).
+    DWORD Leave()
+    {
+        SetCursorPos(0, 0);
+        DWORD start = GetTickCount();
+        do
+            PumpMessages(5);
+        while (Hovering() && ElapsedSince(start) < 3000);
+        return ElapsedSince(start);
+    }
+    // Text of `colour`; underlined: a row in which it runs along most of the text.
+    void ExpectDrawn(COLORREF colour, bool underlined)
+    {
+        ASSERT_EQ(1, capture.Take(window));
+        EXPECT_GT(capture.Count(colour), 20) << std::hex << colour;
+        bool underline = false;
+        for (int row = 0; row < capture.height; row++)
+            underline |= capture.Count(colour, row, 1) >= link->TextSize().cx * 8 / 10;
+        EXPECT_EQ(underlined, underline) << std::hex << colour;
+    }
+};
+} // namespace
+
+TEST(ImageListColourFlags, FollowsScreenDepthCommonControlsAndOsClass)
+{
+    const DWORD v5 = 0x00050052, v6 = 0x00060000, nt = OS_NT | OS_XP, w98 = OS_9X | OS_98;
+    const struct
+    {
+        int screenBits;
+        DWORD commonControls, osClass;
+        UINT colour;
+    } rows[] = {{24, v6, nt, ILC_COLOR32}, {32, v5, nt, ILC_COLOR16}, {23, v6, nt, ILC_COLOR16},
+                {16, v6, nt, ILC_COLOR16}, {15, v6, nt, ILC_COLOR8},  {8, v6, nt, ILC_COLOR8},
+                {7, v6, nt, ILC_COLOR4},   {4, v6, nt, ILC_COLOR4},   {3, v6, nt, ILC_COLOR},
+                {32, v6, w98, ILC_COLOR8}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.colour | ILC_MASK,
+                  ImageListColourFlags(row.screenBits, row.commonControls, row.osClass))
+            << row.screenBits << " bits, version " << std::hex << row.commonControls << ", class "
+            << row.osClass;
+    // The system's library: major high and minor low; any failure 0.
+    DWORD version = GetCommonControlsVersion();
+    EXPECT_TRUE((version >> 16 == 5 || version >> 16 == 6) && (version & 0xFFFF) < 100)
+        << std::hex << version;
+    EXPECT_EQ(0u, GetCommonControlsVersion("no-such-comctl.dll"));
+    EXPECT_EQ(0u, GetCommonControlsVersion("msimg32.dll")) << "no DllGetVersion";
+}
+
+// Nested, only the outermost pair reaches the control. Rows beyond the last append; deleting them
+// without the sort clears the shading; a column sized by its header shows the whole header.
+TEST_F(ListView, SetRedrawNestsRowsAppendDeletingClearsTheSortShadingAndAHeaderSizesItsColumn)
+{
+    const struct
+    {
+        int on, offs, ons; // offs, ons: WM_SETREDRAW that reached the control so far
+    } steps[] = {{1, 0, 0}, {0, 1, 0}, {0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {1, 1, 1}};
+    for (const auto& step : steps)
+    {
+        view.SetRedraw(step.on);
+        EXPECT_TRUE((step.offs == g_seen[{WM_SETREDRAW, FALSE}] && step.ons == g_seen[{WM_SETREDRAW, TRUE}]))
+            << "step " << &step - steps;
+        EXPECT_EQ(step.ons > 0, (g_seen[{WM_PAINT, 0}] > 0)) << "the last on paints the new rows at once";
+    }
+    int row = 4;
+    for (int position : {4, 50, -7}) // at the row count, beyond, negative
+        EXPECT_EQ(row++, view.InsertItem("row", -2, 0, position)) << position;
+    Ask(LVM_SETSELECTEDCOLUMN, 0);
+    EXPECT_TRUE(view.DeleteAllItems(1) && Ask(LVM_GETSELECTEDCOLUMN) == 0) << "sort kept";
+    EXPECT_TRUE(view.DeleteAllItems(0) && Ask(LVM_GETSELECTEDCOLUMN) == -1);
+    const char header[] = "A rather long header text";
+    ASSERT_EQ(0, view.InsertColumn(header, 0, 5, LVCFMT_LEFT, C_ListView::kAutoSizeUseHeader));
+    EXPECT_GE(Ask(LVM_GETCOLUMNWIDTH, 0), (int)SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, (LPARAM)header));
+    EXPECT_EQ(120, Ask(LVM_GETCOLUMNWIDTH, 1));
+}
+
+TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
+{
+    SetFocus(list);
+    PressKey('A');
+    EXPECT_EQ(0, Ask(LVM_GETSELECTEDCOUNT));
+    PressKey(VK_DOWN);
+    EXPECT_EQ(1, (g_seen[{WM_KEYDOWN, VK_DOWN}])) << "other keys pass";
+    Key(VK_CONTROL, true);
+    PressKey('A');
+    Key(VK_CONTROL, false);
+    EXPECT_TRUE((Ask(LVM_GETSELECTEDCOUNT) == 4 && g_seen[{WM_KEYDOWN, 'A'}] == 0));
+}
+
+// A missing or incomplete visual-styles library still attaches; the real one tells the list of its new
+// theme (WM_THEMECHANGED). A second wrapper is refused, and the image lists are the wrapper's to destroy.
+TEST_F(ListView, TheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheWrappersToDestroy)
+{
+    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
+    {
+        view.Release();
+        g_seen.clear();
+        C_Theme::InjectLibraryName(library);
+        EXPECT_EQ(1, view.Attach(list, GetModuleHandleA(NULL))) << library;
+        EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
+        C_Theme::InjectLibraryName(NULL);
+    }
+    HIMAGELIST small = view.SmallImages().Handle();
+    ASSERT_EQ(0, view.SmallImages().AddIcon(GetModuleHandleA(NULL), IDI_ROW));
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(small, 0, &info)); // its bitmap is a GDI object that can be checked
+    EXPECT_EQ(0, C_ListView().Attach(list, GetModuleHandleA(NULL)));
+    EXPECT_EQ(small, (HIMAGELIST)SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    BITMAP bitmap;
+    DestroyWindow(list);
+    EXPECT_TRUE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap)) << "the control did not destroy the list";
+    view.Release();
+    EXPECT_FALSE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap));
+}
+
+TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheReferenceAndASecondControlNothing)
+{
+    ASSERT_GT(units.right, 120) << "the test dialog's units are larger than the references below";
+    const struct
+    {
+        int width, height; // the reference; 0: none, shown unscaled rather than divided by
+    } references[] = {{units.right, units.bottom}, {0, 0}, {100, 90}, {units.right, 90}};
+    for (const auto& one : references)
+    {
+        SCOPED_TRACE(testing::Message() << "reference " << one.width << " x " << one.height);
+        Setup(one.width, one.height);
+        ASSERT_EQ(1, capture.Take(picture));
+        EXPECT_NEAR(one.width ? 40.0 * units.right / one.width : 40, client.right, 1);
+        EXPECT_NEAR(one.height ? 30.0 * units.bottom / one.height : 30, client.bottom, 1);
+        for (int quadrant = 0; quadrant < 4; quadrant++) // its centre and its outer corner
+        {
+            int right = quadrant % 2, bottom = quadrant / 2, w = client.right, h = client.bottom;
+            EXPECT_EQ(kQuadrants[quadrant], capture.At(w * (1 + 2 * right) / 4, h * (1 + 2 * bottom) / 4));
+            EXPECT_EQ(kQuadrants[quadrant], capture.At(right * (w - 1), bottom * (h - 1)));
+        }
+        // The control's last pixel is the picture's last (x 38 or 39, y 28 or 29) in its coordinates.
+        Events last = Send(WM_LBUTTONDOWN, MK_LBUTTON, client.right - 1, client.bottom - 1);
+        ASSERT_EQ(1u, last.size());
+        EXPECT_EQ(MAKELONG(38, 28), last[0].second & ~0x10001u) << std::hex << last[0].second;
+    }
+    RECT before = client;
+    C_ImageControl().Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kDim, 0, NULL, NULL,
+                           10, 10);
+    EXPECT_TRUE(GetClientRect(picture, &client) && EqualRect(&before, &client))
+        << "a second control is refused";
+}
+
+// The owner may close the dialog in its callback, and the control's memory may then hold another
+// control at once: once the window is gone, the click touches its control no more.
+TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndAClickWhoseCallbackClosedTheWindowLeavesTheControlAlone)
+{
+    Setup(units.right, units.bottom);
+    MoveCursorToClient(picture, 25, 3);
+    PressKey(kLeftButton);
+    EXPECT_EQ(Events({{1, MAKELONG(25, 3)}}), events)
+        << "a real click reaches the static control (SS_NOTIFY)";
+    const struct
+    {
+        UINT message;
+        WPARAM key;
+        int event; // 0: none
+    } cases[] = {{WM_LBUTTONUP, 0, 0},     {WM_LBUTTONDBLCLK, 0, 1}, {WM_RBUTTONDOWN, 0, 5},
+                 {WM_RBUTTONDBLCLK, 0, 5}, {WM_RBUTTONUP, 0, 6},     {WM_KEYUP, VK_SPACE, 7},
+                 {WM_KEYUP, VK_RETURN, 8}, {WM_KEYUP, 'X', 0}};
+    for (const auto& one : cases)
+        EXPECT_EQ(one.event ? Events({{one.event, one.key ? 0u : (DWORD)MAKELONG(12, 7)}}) : Events(),
+                  Send(one.message, one.key, 12, 7))
+            << "message " << std::hex << one.message;
+    other.Open(kControls);
+    onEvent = [](ImageControl* self)
+    {
+        self->dialog.Close(0);
+        self->control.~C_ImageControl();
+        new (&self->control) C_ImageControl;
+        HWND victim = self->other.Item(kPictureItem);
+        self->control.Setup(victim, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kPicture, 0, NULL,
+                            NULL, 0, 0);
+        SetWindowPos(victim, NULL, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
+    };
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
+    ASSERT_FALSE(IsWindow(picture));
+    GetWindowRect(other.Item(kPictureItem), &client);
+    EXPECT_EQ(5, client.right - client.left) << "the other control was resized";
+}
+
+// Flags 3: x, y and width in dialog units. A run takes (width + 32) / 8 + 1 ticks; a stopped bar paints
+// only its background. Each object registers the class once and gives it back, and its window goes with
+// it (a window left behind would reach a dead object).
+TEST_F(Controls,
+       TyphoonCellsSitWhereThePositionSaysARunEndsAfterWidthPlus32Over8PlusOneTicksAndTheClassGoesBack)
+{
+    C_Typhoon other; // cells: dim RGB(0, 0, 128), medium RGB(255, 0, 0), bright RGB(255, 255, 0)
+    auto create = [&](C_Typhoon& bar, DWORD flags)
+    { return bar.Create(10, 150, 98, flags, GetModuleHandleA(NULL), parent, kDim, kMedium, kBright); };
+    auto stopped = [&](C_Typhoon& bar)
+    {
+        return capture.Take(bar.Handle()) &&
+               capture.Count(GetSysColor(COLOR_BTNFACE)) == (int)capture.pixels.size();
+    };
+    other.Run(20);
+    EXPECT_EQ(-1, other.Position()) << "Run before Create";
+    for (DWORD flags : {3, 2})
+    {
+        C_Typhoon* bar = new C_Typhoon;
+        ASSERT_EQ(1, create(*bar, flags));
+        EXPECT_EQ(0, create(other, flags)) << "the class name is taken";
+        RECT units = {10, 150, 98, 0}, placed; // dialog units with flag 1, and then not pixels
+        ASSERT_TRUE(!(flags & C_Typhoon::kDialogUnits) ||
+                    (MapDialogRect(parent, &units) && units.right != 98));
+        GetWindowRect(bar->Handle(), &placed);
+        MapWindowPoints(NULL, parent, reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_TRUE(placed.left == units.left && placed.top == units.top && placed.bottom - placed.top == 15);
+        EXPECT_EQ(units.right, placed.right - placed.left) << flags;
+        EXPECT_TRUE(stopped(*bar));
+        bar->Run(60000); // the test gives the ticks
+        int ticks = 0;
+        for (; ticks < 1000 && (!ticks || bar->Position() != 0); ticks++)
+        {
+            ASSERT_EQ(1, capture.Take(bar->Handle()));
+            for (int x = 0, offset = -bar->Position(); x + 8 <= capture.width; x += 8, offset += 8)
+                EXPECT_EQ(offset == 0                   ? RGB(255, 255, 0)
+                          : offset == 8 || offset == -8 ? RGB(255, 0, 0)
+                                                        : RGB(0, 0, 128),
+                          capture.At(x + 3, 6))
+                    << "cell at " << x << ", position " << bar->Position();
+            SendMessageA(bar->Handle(), WM_TIMER, C_Typhoon::kTimerId, 0);
+        }
+        EXPECT_EQ((capture.width + 32) / 8 + 1, ticks);
+        bar->Run(0);
+        EXPECT_TRUE(stopped(*bar)) << "stopped again";
+        HWND old = bar->Handle();
+        ASSERT_EQ(1, create(*bar, flags)) << "a new window, the class kept";
+        EXPECT_FALSE(IsWindow(old)) << "one window per object";
+        bar->Run(20);
+        PumpMessages(200);
+        EXPECT_GT(bar->Position(), 0) << "the timer moves the cell";
+        old = bar->Handle();
+        delete bar;
+        EXPECT_FALSE(IsWindow(old));
+    }
+}
+
+TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
+{
+    const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT), blue = RGB(0, 0, 255);
+    ASSERT_NE(blue, hotLight);
+    const char* keys[] = {"Anchor Color", "Anchor Color Hover", "Anchor Underline"};
+    const struct
+    {
+        const char* values[3]; // of the keys; none at all in the first case
+        COLORREF hovered;
+        bool underlinedBeforeHover;
+    } cases[] = {{{}, hotLight, true},
+                 {{"10,20", "0,128,300", "yes"}, RGB(0, 128, 44), true},
+                 {{"", "", "Hover"}, hotLight, false}};
+    for (const auto& one : cases)
+    {
+        for (int key = 0; one.values[0] && key < 3; key++)
+            (key < 2 ? settings : main).SetString(keys[key], one.values[key]);
+        Setup(kCentred);
+        ExpectDrawn(blue, one.underlinedBeforeHover);
+        MoveTo(client.right / 2);
+        ExpectDrawn(one.hovered, true);
+        EXPECT_LT(Leave(), 1000u) << "TrackMouseEvent ends the hover";
+    }
+}
+
+// Over the text the link hovers with its cursor (the arrow when it cannot be loaded) and opens a target
+// of up to 259 characters when the button comes up there, or at Enter and Space; beside the text
+// nothing happens.
+TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace)
+{
+    const struct
+    {
+        int id, align; // halves of the free space left of the text
+        WORD cursor;
+        size_t target;
+    } cases[] = {{kCentred, 1, IDC_LINK_CURSOR, 259}, {kRight, 2, 9999, 1}, {kLeft, 0, IDC_LINK_CURSOR, 260}};
+    for (const auto& one : cases)
+    {
+        const std::string target(one.target, 'x');
+        const std::vector<std::string> opened(one.target < 260, target);
+        Setup(one.id, target, one.cursor);
+        HCURSOR cursor = one.cursor == 9999
+                             ? LoadCursorA(NULL, IDC_ARROW)
+                             : LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(one.cursor));
+        int width = link->TextSize().cx, left = (client.right - width) * one.align / 2;
+        ASSERT_TRUE(width > 20 && width < client.right - 20);
+        for (int x : {left - 3, left + 3, left + width - 3, left + width + 3})
+        {
+            if (x < 0 || x >= client.right)
+                continue;
+            SCOPED_TRACE(testing::Message() << one.id << " at " << x);
+            bool over = x > left && x < left + width;
+            MoveTo(x);
+            EXPECT_TRUE(over == link->IsOverText() && over == Hovering() && (!over || GetCursor() == cursor));
+            Key(kLeftButton, true);
+            EXPECT_TRUE(g_opened.empty());
+            Key(kLeftButton, false);
+            EXPECT_EQ(over ? opened : std::vector<std::string>(), g_opened);
+            g_opened.clear();
+        }
+        SetFocus(window);
+        PressKey('X');
+        PressKey(VK_RETURN);
+        PressKey(VK_SPACE);
+        EXPECT_EQ(opened.size() * 2, g_opened.size()) << one.id;
+        g_opened.clear();
+    }
+}
+
+TEST_F(LinkWithFakeShell, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
+{
+    Setup(kNarrow, "t", IDC_LINK_CURSOR, "a text much longer than its narrow control");
+    C_LinkControl().Setup(window, "other text", "t", 0); // a second link on the window changes nothing
+    LOGFONTA underlined, plain;
+    ASSERT_TRUE(GetObjectA(link->UnderlinedFont(), sizeof(underlined), &underlined));
+    ASSERT_TRUE(GetObjectA(link->PlainFont(), sizeof(plain), &plain));
+    EXPECT_EQ(4, underlined.lfHeight) << "shrinking stops above 3 pixels";
+    EXPECT_EQ(4, plain.lfHeight) << "so that hovering never changes the text's size";
+    char buffer[8] = "#######";
+    EXPECT_EQ(4, (int)SendMessageA(window, WM_GETTEXT, 5, reinterpret_cast<LPARAM>(buffer)));
+    EXPECT_EQ(0, (int)SendMessageA(window, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
+    EXPECT_EQ(std::string("a te\0##", 8), std::string(buffer, 8));
+}
+
+// A disabled link gets no mouse; enabled under it, it hovers at once. Without TrackMouseEvent a 100 ms
+// poll ends either hover.
+TEST_F(LinkWithFakeShell, InjectedMissingTrackMouseEventPollsAndEndsAHoverAlsoOneBegunByEnabling)
+{
+    C_MouseLeaveTracker::InjectLibraryName("msimg32.dll");
+    Setup(kCentred);
+    EnableWindow(window, FALSE);
+    MoveTo(client.right / 2);
+    EXPECT_FALSE(Hovering());
+    ExpectDrawn(GetSysColor(COLOR_GRAYTEXT), true);
+    EnableWindow(window, TRUE);
+    for (DWORD dwell : {20u, 145u}) // leaving early and late in a tick
+    {
+        EXPECT_TRUE(Hovering() && link->Tracker().IsPolling());
+        PumpMessages(dwell);
+        EXPECT_TRUE(Hovering()) << "while the mouse stays";
+        EXPECT_LE(Leave(), 250u) << "one 100 ms tick, and room for a busy machine";
+        EXPECT_FALSE(Hovering() || link->Tracker().IsPolling());
+        MoveTo(client.right / 2);
+    }
+}
