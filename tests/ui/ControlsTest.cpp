@@ -18,10 +18,12 @@
 
 namespace
 {
-// The test program's own resources (UiTestResources.rc): three 8 x 13 cells and a 40 x 30 picture,
-// each of solid colours, and the dialog of the controls.
+// The test program's own resources (UiTestResources.rc): three 8 x 13 cells and a 40 x 30 picture of
+// four 20 x 15 quadrants, each of solid colours, and the dialog of the controls.
 const WORD kDim = 901, kMedium = 902, kBright = 903, kPicture = 904, kControls = 910;
 const int kPictureItem = 1001, kListItem = 1003, kCentred = 1004, kRight = 1005, kLeft = 1006, kNarrow = 1007;
+const COLORREF kQuadrants[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 200), RGB(240, 200, 0)};
+const HINSTANCE kSelf = GetModuleHandleA(NULL);
 
 // The dialog of the controls, in front and with the focus, so that real input reaches it.
 struct Controls : ::testing::Test
@@ -32,13 +34,13 @@ struct Controls : ::testing::Test
 };
 
 // Installed below the wrapper's subclass: counts only what the wrapper lets reach the control.
-WNDPROC g_control;
+WNDPROC g_list;
 std::map<std::pair<UINT, WPARAM>, int> g_seen;
 
 LRESULT CALLBACK Spy(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     g_seen[{message, wparam}]++;
-    return CallWindowProcA(g_control, window, message, wparam, lparam);
+    return CallWindowProcA(g_list, window, message, wparam, lparam);
 }
 
 // Four rows in one column.
@@ -49,8 +51,8 @@ struct ListView : Controls
 
     void SetUp() override
     {
-        g_control = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)Spy));
-        ASSERT_EQ(1, view.Attach(list, GetModuleHandleA(NULL)));
+        g_list = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)Spy));
+        ASSERT_EQ(1, view.Attach(list, kSelf));
         view.InsertColumn("Name", 0, 120, LVCFMT_LEFT, C_ListView::kKeepWidth);
         for (int row = 0; row < 4; row++)
             view.InsertItem("row", -2, 0, 1000);
@@ -59,31 +61,25 @@ struct ListView : Controls
     int Ask(UINT message, WPARAM wparam = 0) { return (int)SendMessageA(list, message, wparam, 0); }
 };
 
-// The test picture: 40 x 30 pixels in four solid quadrants of 20 x 15.
-const COLORREF kQuadrants[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 200), RGB(240, 200, 0)};
 typedef std::vector<std::pair<int, DWORD>> Events; // code, value
 
 struct ImageControl : Controls
 {
-    C_TestDialog other;
     HWND picture = dialog.Item(kPictureItem);
     RECT units = {0, 0, 100, 100}, client = {}; // units: the reference size of an unscaled picture
     C_ImageControl control;
     Events events;
-    void (*onEvent)(ImageControl*) = NULL;
+    void (*then)(ImageControl*) = NULL; // after each event
 
-    void SetUp() override { MapDialogRect(parent, &units); }
-    static void Record(int code, DWORD value, void* user)
+    static void Record(int code, DWORD value, void* self)
     {
-        ImageControl* self = static_cast<ImageControl*>(user);
-        self->events.push_back({code, value});
-        if (self->onEvent)
-            self->onEvent(self);
+        static_cast<ImageControl*>(self)->events.push_back({code, value});
+        if (static_cast<ImageControl*>(self)->then)
+            static_cast<ImageControl*>(self)->then(static_cast<ImageControl*>(self));
     }
     void Setup(int width, int height)
     {
-        control.Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kPicture, 0, Record,
-                      this, width, height);
+        control.Setup(picture, kSelf, C_ImageControl::kPaintBitmap, kPicture, 0, Record, this, width, height);
         GetClientRect(picture, &client);
     }
     Events Send(UINT message, WPARAM wparam, int x, int y)
@@ -104,7 +100,7 @@ BOOL WINAPI FakeShellExecute(SHELLEXECUTEINFOA* info)
 }
 
 // Each test starts and ends without the browser's keys (the test prefix's; its browser is disabled).
-struct LinkWithFakeShell : Controls
+struct Link : Controls
 {
     C_ScratchKey settings{"Software\\Microsoft\\Internet Explorer\\Settings"},
         main{"Software\\Microsoft\\Internet Explorer\\Main"};
@@ -112,17 +108,12 @@ struct LinkWithFakeShell : Controls
     HWND window = NULL;
     RECT client = {};
 
-    void SetUp() override
-    {
-        C_LinkControl::InjectShellExecute(FakeShellExecute); // for good: never a real browser
-        Leave();
-    }
+    void SetUp() override { C_LinkControl::InjectShellExecute(FakeShellExecute), Leave(); }
     void TearDown() override { C_MouseLeaveTracker::InjectLibraryName(NULL); }
     void Setup(int id, const std::string& target = "t", WORD cursor = IDC_LINK_CURSOR,
                const char* text = "www.x.com")
     {
-        window = dialog.Item(id);
-        GetClientRect(window, &client);
+        GetClientRect(window = dialog.Item(id), &client);
         link.reset(new C_LinkControl);
         link->Setup(window, text, target.c_str(), cursor);
         PumpMessages(30);
@@ -167,14 +158,12 @@ TEST(ImageListColourFlags, FollowsScreenDepthCommonControlsAndOsClass)
     for (const auto& row : rows)
         EXPECT_EQ(row.colour | ILC_MASK,
                   ImageListColourFlags(row.screenBits, row.commonControls, row.osClass))
-            << row.screenBits << " bits, version " << std::hex << row.commonControls << ", class "
-            << row.osClass;
+            << &row - rows;
     // The system's library: major high and minor low; any failure 0.
     DWORD version = GetCommonControlsVersion();
     EXPECT_TRUE((version >> 16 == 5 || version >> 16 == 6) && (version & 0xFFFF) < 100)
         << std::hex << version;
-    EXPECT_EQ(0u, GetCommonControlsVersion("no-such-comctl.dll"));
-    EXPECT_EQ(0u, GetCommonControlsVersion("msimg32.dll")) << "no DllGetVersion";
+    EXPECT_EQ(0u, GetCommonControlsVersion("no-such-comctl.dll") + GetCommonControlsVersion("msimg32.dll"));
 }
 
 // Nested, only the outermost pair reaches the control. Rows beyond the last append; deleting them
@@ -204,38 +193,33 @@ TEST_F(ListView, SetRedrawNestsRowsAppendDeletingClearsTheSortShadingAndAHeaderS
     EXPECT_EQ(120, Ask(LVM_GETCOLUMNWIDTH, 1));
 }
 
-TEST_F(ListView, CtrlASelectsEveryRowAndPlainANeverReachesTheControl)
+// Ctrl+A selects every row, and a plain A never reaches the list. A missing or incomplete visual-styles
+// library still attaches; the real one tells the list of its new theme. A second wrapper is refused,
+// and the image lists are the wrapper's to destroy.
+TEST_F(ListView, CtrlASelectsAllTheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheWrappers)
 {
     SetFocus(list);
     PressKey('A');
-    EXPECT_EQ(0, Ask(LVM_GETSELECTEDCOUNT));
     PressKey(VK_DOWN);
-    EXPECT_EQ(1, (g_seen[{WM_KEYDOWN, VK_DOWN}])) << "other keys pass";
+    EXPECT_TRUE((Ask(LVM_GETSELECTEDCOUNT) == 1 && g_seen[{WM_KEYDOWN, VK_DOWN}] == 1)) << "other keys pass";
     Key(VK_CONTROL, true);
     PressKey('A');
     Key(VK_CONTROL, false);
     EXPECT_TRUE((Ask(LVM_GETSELECTEDCOUNT) == 4 && g_seen[{WM_KEYDOWN, 'A'}] == 0));
-}
-
-// A missing or incomplete visual-styles library still attaches; the real one tells the list of its new
-// theme (WM_THEMECHANGED). A second wrapper is refused, and the image lists are the wrapper's to destroy.
-TEST_F(ListView, TheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheWrappersToDestroy)
-{
     for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
     {
         view.Release();
         g_seen.clear();
         C_Theme::InjectLibraryName(library);
-        EXPECT_EQ(1, view.Attach(list, GetModuleHandleA(NULL))) << library;
+        EXPECT_EQ(1, view.Attach(list, kSelf)) << library;
         EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
         C_Theme::InjectLibraryName(NULL);
     }
-    HIMAGELIST small = view.SmallImages().Handle();
-    ASSERT_EQ(0, view.SmallImages().AddIcon(GetModuleHandleA(NULL), IDI_ROW));
+    ASSERT_EQ(0, view.SmallImages().AddIcon(kSelf, IDI_ROW));
     IMAGEINFO info = {};
-    ASSERT_TRUE(ImageList_GetImageInfo(small, 0, &info)); // its bitmap is a GDI object that can be checked
-    EXPECT_EQ(0, C_ListView().Attach(list, GetModuleHandleA(NULL)));
-    EXPECT_EQ(small, (HIMAGELIST)SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_TRUE(ImageList_GetImageInfo(view.SmallImages().Handle(), 0, &info)); // its bitmap can be checked
+    EXPECT_EQ(0, C_ListView().Attach(list, kSelf));
+    EXPECT_EQ(view.SmallImages().Handle(), (HIMAGELIST)SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     BITMAP bitmap;
     DestroyWindow(list);
     EXPECT_TRUE(GetObjectA(info.hbmImage, sizeof(bitmap), &bitmap)) << "the control did not destroy the list";
@@ -245,6 +229,7 @@ TEST_F(ListView, TheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheW
 
 TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheReferenceAndASecondControlNothing)
 {
+    MapDialogRect(parent, &units);
     ASSERT_GT(units.right, 120) << "the test dialog's units are larger than the references below";
     const struct
     {
@@ -257,20 +242,19 @@ TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheRefer
         ASSERT_EQ(1, capture.Take(picture));
         EXPECT_NEAR(one.width ? 40.0 * units.right / one.width : 40, client.right, 1);
         EXPECT_NEAR(one.height ? 30.0 * units.bottom / one.height : 30, client.bottom, 1);
-        for (int quadrant = 0; quadrant < 4; quadrant++) // its centre and its outer corner
+        for (int quadrant = 0, w = client.right, h = client.bottom; quadrant < 4;
+             quadrant++) // centre, corner
         {
-            int right = quadrant % 2, bottom = quadrant / 2, w = client.right, h = client.bottom;
+            int right = quadrant % 2, bottom = quadrant / 2;
             EXPECT_EQ(kQuadrants[quadrant], capture.At(w * (1 + 2 * right) / 4, h * (1 + 2 * bottom) / 4));
             EXPECT_EQ(kQuadrants[quadrant], capture.At(right * (w - 1), bottom * (h - 1)));
         }
         // The control's last pixel is the picture's last (x 38 or 39, y 28 or 29) in its coordinates.
         Events last = Send(WM_LBUTTONDOWN, MK_LBUTTON, client.right - 1, client.bottom - 1);
-        ASSERT_EQ(1u, last.size());
-        EXPECT_EQ(MAKELONG(38, 28), last[0].second & ~0x10001u) << std::hex << last[0].second;
+        EXPECT_TRUE(last.size() == 1 && (last[0].second & ~0x10001u) == MAKELONG(38, 28)) << last[0].second;
     }
     RECT before = client;
-    C_ImageControl().Setup(picture, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kDim, 0, NULL, NULL,
-                           10, 10);
+    C_ImageControl().Setup(picture, kSelf, C_ImageControl::kPaintBitmap, kDim, 0, NULL, NULL, 10, 10);
     EXPECT_TRUE(GetClientRect(picture, &client) && EqualRect(&before, &client))
         << "a second control is refused";
 }
@@ -279,7 +263,7 @@ TEST_F(ImageControl, ThePictureFillsTheControlScaledByTheDialogUnitsOverTheRefer
 // control at once: once the window is gone, the click touches its control no more.
 TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndAClickWhoseCallbackClosedTheWindowLeavesTheControlAlone)
 {
-    Setup(units.right, units.bottom);
+    Setup(0, 0);
     MoveCursorToClient(picture, 25, 3);
     PressKey(kLeftButton);
     EXPECT_EQ(Events({{1, MAKELONG(25, 3)}}), events)
@@ -296,16 +280,16 @@ TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndAClickWhoseCallbackClosedThe
         EXPECT_EQ(one.event ? Events({{one.event, one.key ? 0u : (DWORD)MAKELONG(12, 7)}}) : Events(),
                   Send(one.message, one.key, 12, 7))
             << "message " << std::hex << one.message;
+    static C_TestDialog other;
     other.Open(kControls);
-    onEvent = [](ImageControl* self)
+    then = [](ImageControl* self)
     {
         self->dialog.Close(0);
         self->control.~C_ImageControl();
         new (&self->control) C_ImageControl;
-        HWND victim = self->other.Item(kPictureItem);
-        self->control.Setup(victim, GetModuleHandleA(NULL), C_ImageControl::kPaintBitmap, kPicture, 0, NULL,
+        self->control.Setup(other.Item(kPictureItem), kSelf, C_ImageControl::kPaintBitmap, kPicture, 0, NULL,
                             NULL, 0, 0);
-        SetWindowPos(victim, NULL, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(other.Item(kPictureItem), NULL, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
     };
     Send(WM_LBUTTONDOWN, MK_LBUTTON, 1, 1);
     ASSERT_FALSE(IsWindow(picture));
@@ -316,19 +300,16 @@ TEST_F(ImageControl, ClicksAndKeysGiveTheirEventsAndAClickWhoseCallbackClosedThe
 // Flags 3: x, y and width in dialog units. A run takes (width + 32) / 8 + 1 ticks; a stopped bar paints
 // only its background. Each object registers the class once and gives it back, and its window goes with
 // it (a window left behind would reach a dead object).
-TEST_F(Controls,
-       TyphoonCellsSitWhereThePositionSaysARunEndsAfterWidthPlus32Over8PlusOneTicksAndTheClassGoesBack)
+TEST_F(Controls, TyphoonCellsSitWhereThePositionSaysARunTakesWidthPlus32Over8PlusOneTicksAndTheClassGoesBack)
 {
     C_Typhoon other; // cells: dim RGB(0, 0, 128), medium RGB(255, 0, 0), bright RGB(255, 255, 0)
     auto create = [&](C_Typhoon& bar, DWORD flags)
-    { return bar.Create(10, 150, 98, flags, GetModuleHandleA(NULL), parent, kDim, kMedium, kBright); };
+    { return bar.Create(10, 150, 98, flags, kSelf, parent, kDim, kMedium, kBright); };
     auto stopped = [&](C_Typhoon& bar)
     {
         return capture.Take(bar.Handle()) &&
                capture.Count(GetSysColor(COLOR_BTNFACE)) == (int)capture.pixels.size();
     };
-    other.Run(20);
-    EXPECT_EQ(-1, other.Position()) << "Run before Create";
     for (DWORD flags : {3, 2})
     {
         C_Typhoon* bar = new C_Typhoon;
@@ -348,9 +329,8 @@ TEST_F(Controls,
         {
             ASSERT_EQ(1, capture.Take(bar->Handle()));
             for (int x = 0, offset = -bar->Position(); x + 8 <= capture.width; x += 8, offset += 8)
-                EXPECT_EQ(offset == 0                   ? RGB(255, 255, 0)
-                          : offset == 8 || offset == -8 ? RGB(255, 0, 0)
-                                                        : RGB(0, 0, 128),
+                EXPECT_EQ(offset ? offset == 8 || offset == -8 ? RGB(255, 0, 0) : RGB(0, 0, 128)
+                                 : RGB(255, 255, 0),
                           capture.At(x + 3, 6))
                     << "cell at " << x << ", position " << bar->Position();
             SendMessageA(bar->Handle(), WM_TIMER, C_Typhoon::kTimerId, 0);
@@ -370,7 +350,7 @@ TEST_F(Controls,
     }
 }
 
-TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
+TEST_F(Link, TheBrowserSettingsGiveTheColoursAndTheUnderline)
 {
     const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT), blue = RGB(0, 0, 255);
     ASSERT_NE(blue, hotLight);
@@ -398,7 +378,7 @@ TEST_F(LinkWithFakeShell, TheBrowserSettingsGiveTheColoursAndTheUnderline)
 // Over the text the link hovers with its cursor (the arrow when it cannot be loaded) and opens a target
 // of up to 259 characters when the button comes up there, or at Enter and Space; beside the text
 // nothing happens.
-TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace)
+TEST_F(Link, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace)
 {
     const struct
     {
@@ -411,23 +391,22 @@ TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUp
         const std::string target(one.target, 'x');
         const std::vector<std::string> opened(one.target < 260, target);
         Setup(one.id, target, one.cursor);
-        HCURSOR cursor = one.cursor == 9999
-                             ? LoadCursorA(NULL, IDC_ARROW)
-                             : LoadCursorA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(one.cursor));
+        HCURSOR cursor = one.cursor == 9999 ? LoadCursorA(NULL, IDC_ARROW)
+                                            : LoadCursorA(kSelf, MAKEINTRESOURCEA(one.cursor));
         int width = link->TextSize().cx, left = (client.right - width) * one.align / 2;
         ASSERT_TRUE(width > 20 && width < client.right - 20);
         for (int x : {left - 3, left + 3, left + width - 3, left + width + 3})
         {
             if (x < 0 || x >= client.right)
                 continue;
-            SCOPED_TRACE(testing::Message() << one.id << " at " << x);
             bool over = x > left && x < left + width;
             MoveTo(x);
-            EXPECT_TRUE(over == link->IsOverText() && over == Hovering() && (!over || GetCursor() == cursor));
+            EXPECT_TRUE(over == link->IsOverText() && over == Hovering() && (!over || GetCursor() == cursor))
+                << x;
             Key(kLeftButton, true);
             EXPECT_TRUE(g_opened.empty());
             Key(kLeftButton, false);
-            EXPECT_EQ(over ? opened : std::vector<std::string>(), g_opened);
+            EXPECT_EQ(over ? opened : std::vector<std::string>(), g_opened) << one.id << " at " << x;
             g_opened.clear();
         }
         SetFocus(window);
@@ -439,15 +418,18 @@ TEST_F(LinkWithFakeShell, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUp
     }
 }
 
-TEST_F(LinkWithFakeShell, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
+// A text too long shrinks the font, never below 4 pixels and the same for the plain font, so that
+// hovering never changes the text's size; it comes back in whole characters. A second link on the window
+// changes nothing.
+TEST_F(Link, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
 {
     Setup(kNarrow, "t", IDC_LINK_CURSOR, "a text much longer than its narrow control");
-    C_LinkControl().Setup(window, "other text", "t", 0); // a second link on the window changes nothing
+    C_LinkControl().Setup(window, "other text", "t", 0);
     LOGFONTA underlined, plain;
-    ASSERT_TRUE(GetObjectA(link->UnderlinedFont(), sizeof(underlined), &underlined));
-    ASSERT_TRUE(GetObjectA(link->PlainFont(), sizeof(plain), &plain));
-    EXPECT_EQ(4, underlined.lfHeight) << "shrinking stops above 3 pixels";
-    EXPECT_EQ(4, plain.lfHeight) << "so that hovering never changes the text's size";
+    ASSERT_TRUE(GetObjectA(link->UnderlinedFont(), sizeof(underlined), &underlined) &&
+                GetObjectA(link->PlainFont(), sizeof(plain), &plain));
+    EXPECT_TRUE(underlined.lfHeight == 4 && plain.lfHeight == 4)
+        << underlined.lfHeight << " " << plain.lfHeight;
     char buffer[8] = "#######";
     EXPECT_EQ(4, (int)SendMessageA(window, WM_GETTEXT, 5, reinterpret_cast<LPARAM>(buffer)));
     EXPECT_EQ(0, (int)SendMessageA(window, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
@@ -456,7 +438,7 @@ TEST_F(LinkWithFakeShell, ATextTooLongShrinksTheFontAndComesBackInWholeCharacter
 
 // A disabled link gets no mouse; enabled under it, it hovers at once. Without TrackMouseEvent a 100 ms
 // poll ends either hover.
-TEST_F(LinkWithFakeShell, InjectedMissingTrackMouseEventPollsAndEndsAHoverAlsoOneBegunByEnabling)
+TEST_F(Link, InjectedMissingTrackMouseEventPollsAndEndsAHoverAlsoOneBegunByEnabling)
 {
     C_MouseLeaveTracker::InjectLibraryName("msimg32.dll");
     Setup(kCentred);

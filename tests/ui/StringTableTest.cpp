@@ -72,39 +72,17 @@ TEST(C_Menu, LoadsOnlyTheExactLanguageAndDestroysTheBarItReplaces)
     DestroyWindow(owner);
 }
 
-namespace
+// The program's own version block (German table "040704b0", FileVersion "1.16" after FileDescription)
+// with a same-length text replaced.
+std::string OwnBlockWith(const std::wstring& from, const std::wstring& to)
 {
-
-std::string Utf16(const wchar_t* text)
-{
-    return std::string((const char*)text, (wcslen(text) + 1) * 2);
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string block(GetFileVersionInfoSizeA(path, NULL), '\0');
+    GetFileVersionInfoA(path, 0, (DWORD)block.size(), &block[0]);
+    size_t at = block.find(std::string((const char*)from.data(), from.size() * 2));
+    return block.replace(at, from.size() * 2, (const char*)to.data(), to.size() * 2);
 }
-
-// A node of a version block: length, value length, type (1: text), key, value and children, each on
-// a 4-byte boundary.
-std::string Node(const wchar_t* key, const std::string& value, WORD valueLength, const std::string& children)
-{
-    std::string bytes = std::string(6, '\0') + Utf16(key);
-    bytes.resize((bytes.size() + 3) & ~3u);
-    bytes += value;
-    bytes.resize(children.empty() ? bytes.size() : (bytes.size() + 3) & ~3u);
-    bytes += children;
-    const WORD header[3] = {(WORD)bytes.size(), valueLength, 1};
-    return bytes.replace(0, 6, (const char*)header, 6);
-}
-
-// A version block with one table per language, each holding `name` = `value`.
-std::string Block(const wchar_t* name, const wchar_t* value, const wchar_t* language,
-                  const wchar_t* second = NULL)
-{
-    std::string tables;
-    for (const wchar_t* table : {language, second})
-        if (table)
-            tables += Node(table, "", 0, Node(name, Utf16(value), (WORD)wcslen(value) + 1, ""));
-    return Node(L"VS_VERSION_INFO", std::string(52, '\0'), 52, Node(L"StringFileInfo", "", 0, tables));
-}
-
-} // namespace
 
 TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
 {
@@ -114,12 +92,14 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
         int found;
         const char* text;
         const char* title;
-    } rows[] = {{Block(L"FileVersion", L"1.5", L"040704B0"), 1, "1.5", "X [1.05]"},
-                {Block(L"FileVersion", L"1.16", L"040704b0"), 1, "1.16", "X [1.16]"},
-                {Block(L"FileVersion", L"3.7", L"040904B0"), 1, "3.7", "X [3.07]"},
-                {Block(L"FileVersion", L"2", L"040904B0", L"040704B0"), 1, "2", "X [2.01]"}, // the minor kept
-                {Block(L"FileVersion", L"4.2", L"040C04B0"), 0, "", "X [1.01]"},
-                {Block(L"ProductVersion", L"4.2", L"040704B0"), 0, "", "X [1.01]"}};
+    } rows[] = {{OwnBlockWith(L"1.16", L"1.16"), 1, "1.16", "X [1.16]"},
+                {OwnBlockWith(L"1.16", std::wstring(L"7\0"
+                                                    L"16",
+                                                    4)),
+                 1, "7", "X [7.01]"}, // the minor kept
+                {OwnBlockWith(L"040704b0", L"040904B0"), 1, "1.16", "X [1.16]"},
+                {OwnBlockWith(L"040704b0", L"040C04b0"), 0, "", "X [1.01]"},
+                {OwnBlockWith(L"FileVersion", L"FileVersiom"), 0, "", "X [1.01]"}};
     for (const auto& row : rows)
     {
         UINT major = 1, minor = 1;
@@ -129,11 +109,12 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
         EXPECT_STREQ(row.text, text);
         EXPECT_STREQ(row.title, FormatTitle("X", major, minor, title));
     }
-    // Cut before the end of its text, also with a root that claims only what is left, a block gives
+    // Cut before the end of that text, also with a root that claims only what is left, a block gives
     // nothing; neither does a file without one.
     UINT major = 7, minor = 8;
     C_GuardedBytes guarded;
-    for (size_t size = 0; size < rows[0].block.size(); size++)
+    const size_t end = rows[0].block.find(std::string((const char*)L"1.16", 10)) + 10; // FileVersion's
+    for (size_t size = 0; size < end; size++)
     {
         BYTE* cut = guarded.Place(rows[0].block.data(), size);
         EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
