@@ -29,17 +29,12 @@ struct Recorder : C_Dialog
         PostMessageA(Handle(), post, 0, 0);
         return Note("init", initResult);
     }
-    int OnClosing(INT_PTR result) override
-    {
-        return Note("closing " + std::to_string(result), closingAnswer);
-    }
+    int OnClosing(INT_PTR r) override { return Note("closing " + std::to_string(r), closingAnswer); }
     int OnClose() override { return Note("close", C_Dialog::OnClose()); }
     int OnDestroy() override { return Note("destroy", C_Dialog::OnDestroy()); }
-    int OnCommand(WORD id, WPARAM wparam, LPARAM lparam) override // buttons only, not the edit's news
+    int OnCommand(WORD id, WPARAM w, LPARAM l) override
     {
-        return HIWORD(wparam)
-                   ? 0
-                   : Note("command " + std::to_string(id), C_Dialog::OnCommand(id, wparam, lparam));
+        return Note("command " + std::to_string(id), C_Dialog::OnCommand(id, w, l));
     }
     INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override
     {
@@ -49,22 +44,21 @@ struct Recorder : C_Dialog
     }
 };
 
-HWND Popup(int x, int y, int width, int height)
+HWND Popup()
 {
-    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, x, y, width, height, NULL, NULL, NULL,
-                           NULL);
+    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
 }
 
 } // namespace
 
 TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
 {
-    for (int result : {1, 2}) // 1: the dialog manager focuses the first tab stop, 2: the handler did
+    for (int result : {1, 2}) // 1: the dialog manager focuses the first tab stop (OK), 2: the handler did
     {
         Recorder focused;
         focused.initResult = result;
         HWND window = focused.Create(kSelf, kClassic, 0, NULL);
-        EXPECT_EQ(GetDlgItem(window, result == 1 ? 100 : IDCANCEL), GetFocus()) << result;
+        EXPECT_EQ(GetDlgItem(window, result == 1 ? IDOK : IDCANCEL), GetFocus()) << result;
     }
     Recorder dialog;
     HWND window = dialog.Create(kSelf, kClassic, 0, NULL);
@@ -112,22 +106,8 @@ TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndClosedWithTheObj
     EXPECT_FALSE(IsWindow(window)) << "the object closes its open window";
 }
 
-TEST(C_Window, CentersWithTruncationTowardZeroMakesTopmostAndReplacesItsSmallIcon)
+TEST(C_Window, SetIconsReplacesItsSmallIconAndTheObjectDestroysTheLast)
 {
-    HWND reference = Popup(100, 100, 100, 100), own = Popup(0, 0, 201, 101);
-    C_Window window(own);
-    RECT placed;
-    EXPECT_TRUE(window.CenterWindow(reference) && GetWindowRect(own, &placed));
-    EXPECT_TRUE(placed.left == 100 - 50 && placed.top == 100)
-        << "-50.5 truncated toward zero: " << placed.left;
-    EXPECT_TRUE(window.CenterWindow(NULL) && GetWindowRect(own, &placed));
-    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 1 - 201) / 2, placed.left);
-    EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - 1 - 101) / 2, placed.top);
-    for (int on : {0, 1, 0}) // off while not topmost: nothing to do
-        EXPECT_TRUE(window.SetTopmost(on, 1) &&
-                    on == ((GetWindowLongA(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0));
-    DestroyWindow(own);
-    DestroyWindow(reference);
     C_Dialog* dialog = new C_Dialog;
     HWND shown = dialog->Create(kSelf, kClassic, 0, NULL);
     ICONINFO info;
@@ -151,7 +131,7 @@ TEST(C_Window, CentersWithTruncationTowardZeroMakesTopmostAndReplacesItsSmallIco
 // box on screen shows the caption, the text and the buttons.
 TEST(ShowMessage, CutsAt1023AndHandsOwnerAndTypeToTheSeamAndARealBoxShowsTextAndButtons)
 {
-    HWND popup = Popup(0, 0, 10, 10);
+    HWND popup = Popup();
     C_Window owner(popup), closed;
     {
         C_MessageRecorder recorder(IDNO);
