@@ -56,37 +56,34 @@ inline void PressKey(WORD key) // and releases it
     Key(key, false);
 }
 
-// A window's client area as COLORREF pixels, read after the window has painted what was pending.
+// A window's client area as COLORREF pixels (rows from the top), read after it painted what was pending.
 struct C_Capture
 {
     int width = 0, height = 0;
-    std::vector<COLORREF> pixels; // rows from the top
+    std::vector<COLORREF> pixels;
 
     int Take(HWND window)
     {
         RECT client = {};
-        pixels.clear();
         int ok = UpdateWindow(window) && GetClientRect(window, &client);
         HDC source = GetDC(window);
-        for (int y = 0; ok && y < client.bottom; y++)
-            for (int x = 0; x < client.right; x++)
-                pixels.push_back(GetPixel(source, x, y));
+        pixels.clear();
+        for (int at = 0; ok && at < client.right * client.bottom; at++)
+            pixels.push_back(GetPixel(source, at % client.right, at / client.right));
         ReleaseDC(window, source);
         ok = ok && !pixels.empty() && pixels[0] != CLR_INVALID;
-        width = ok ? client.right : 0;
-        height = ok ? client.bottom : 0;
+        width = ok ? client.right : 0, height = ok ? client.bottom : 0;
         return ok;
     }
     COLORREF At(int x, int y) const
     {
-        return x < 0 || y < 0 || x >= width || y >= height ? CLR_INVALID : pixels[(size_t)y * width + x];
+        return x >= 0 && y >= 0 && x < width && y < height ? pixels[y * width + x] : CLR_INVALID;
     }
     // Pixels of exactly `colour` in `rows` rows from `top` on.
     int Count(COLORREF colour, int top = 0, int rows = 1 << 16) const
     {
-        size_t from = std::min(pixels.size(), (size_t)top * width);
-        return (int)std::count(pixels.begin() + from,
-                               pixels.begin() + std::min(pixels.size(), from + (size_t)rows * width), colour);
+        auto from = pixels.begin() + std::min<size_t>(pixels.size(), top * width);
+        return (int)std::count(from, from + std::min<size_t>(pixels.end() - from, rows * width), colour);
     }
 };
 
