@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,12 +77,6 @@ struct C_Capture
     COLORREF At(int x, int y) const
     {
         return x >= 0 && y >= 0 && x < width && y < height ? pixels[y * width + x] : CLR_INVALID;
-    }
-    // Pixels of exactly `colour` in `rows` rows from `top` on.
-    int Count(COLORREF colour, int top = 0, int rows = 1 << 16) const
-    {
-        auto from = pixels.begin() + std::min<size_t>(pixels.size(), top * width);
-        return (int)std::count(from, from + std::min<size_t>(pixels.end() - from, rows * width), colour);
     }
 };
 

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "Resource.h"
-#include "support/Registry.h"
 #include "support/TestDialog.h"
-#include "sys/OsClass.h"
 #include "sys/Target.h"
 #include "ui/ImageControl.h"
 #include "ui/LinkControl.h"
@@ -99,11 +97,8 @@ BOOL WINAPI FakeShellExecute(SHELLEXECUTEINFOA* info)
     return g_opened.push_back(info->lpFile), TRUE;
 }
 
-// Each test starts and ends without the browser's keys (the test prefix's; its browser is disabled).
 struct Link : Controls
 {
-    C_ScratchKey settings{"Software\\Microsoft\\Internet Explorer\\Settings"},
-        main{"Software\\Microsoft\\Internet Explorer\\Main"};
     std::unique_ptr<C_LinkControl> link; // made at Setup: a tracker looks TrackMouseEvent up when made
     HWND window = NULL;
     RECT client = {};
@@ -130,26 +125,8 @@ struct Link : Controls
         while (Hovering() && ElapsedSince(start) < 3000);
         return ElapsedSince(start);
     }
-    // Text of `colour`; underlined: a row in which it runs along most of the text.
-    void ExpectDrawn(COLORREF colour, bool underlined)
-    {
-        ASSERT_EQ(1, capture.Take(window));
-        EXPECT_GT(capture.Count(colour), 20) << std::hex << colour;
-        bool underline = false;
-        for (int row = 0; row < capture.height; row++)
-            underline |= capture.Count(colour, row, 1) >= link->TextSize().cx * 8 / 10;
-        EXPECT_EQ(underlined, underline) << std::hex << colour;
-    }
 };
 } // namespace
-
-TEST(GetCommonControlsVersion, TheSystemsLibraryGivesMajorHighAndMinorLowAndAnyFailureZero)
-{
-    DWORD version = GetCommonControlsVersion();
-    EXPECT_TRUE((version >> 16 == 5 || version >> 16 == 6) && (version & 0xFFFF) < 100)
-        << std::hex << version;
-    EXPECT_EQ(0u, GetCommonControlsVersion("no-such-comctl.dll") + GetCommonControlsVersion("msimg32.dll"));
-}
 
 // Redraw suspension nests: only the outermost pair reaches the list, and the last on paints at once.
 // Ctrl+A selects every row, and a plain A never reaches the list. A missing or incomplete visual-styles
@@ -288,29 +265,11 @@ TEST_F(Controls, TyphoonRunsAndEachObjectRegistersTheClassOnceAndTakesItsWindowA
     }
 }
 
-TEST_F(Link, TheBrowserSettingsGiveTheColoursAndTheUnderline)
+TEST(ParseBrowserColour, TakesThreeNumbersEachCutToAByteAndElseLeavesTheColour)
 {
-    const COLORREF hotLight = GetSysColor(COLOR_HOTLIGHT), blue = RGB(0, 0, 255);
-    ASSERT_NE(blue, hotLight);
-    const char* keys[] = {"Anchor Color", "Anchor Color Hover", "Anchor Underline"};
-    const struct
-    {
-        const char* values[3]; // of the keys; none at all in the first case
-        COLORREF hovered;
-        bool underlinedBeforeHover;
-    } cases[] = {{{}, hotLight, true},
-                 {{"10,20", "0,128,300", "yes"}, RGB(0, 128, 44), true},
-                 {{"", "", "Hover"}, hotLight, false}};
-    for (const auto& one : cases)
-    {
-        for (int key = 0; one.values[0] && key < 3; key++)
-            (key < 2 ? settings : main).SetString(keys[key], one.values[key]);
-        Setup(kCentred);
-        ExpectDrawn(blue, one.underlinedBeforeHover);
-        MoveTo(client.right / 2);
-        ExpectDrawn(one.hovered, true);
-        EXPECT_LT(Leave(), 1000u) << "TrackMouseEvent ends the hover";
-    }
+    COLORREF colour = 7;
+    EXPECT_TRUE(!ParseBrowserColour("10,20", &colour) && !ParseBrowserColour(NULL, &colour) && colour == 7);
+    EXPECT_TRUE(ParseBrowserColour("0,128,300", &colour) && colour == RGB(0, 128, 44));
 }
 
 // Over the text the link hovers with its cursor (the arrow when it cannot be loaded) and opens a target
@@ -351,6 +310,8 @@ TEST_F(Link, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace
         PressKey(VK_SPACE);
         EXPECT_EQ(opened.size() * 2, g_opened.size()) << one.id;
         g_opened.clear();
+        MoveTo(left + width / 2);
+        EXPECT_LT(Leave(), 1000u) << "TrackMouseEvent ends the hover";
     }
 }
 

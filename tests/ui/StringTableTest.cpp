@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string.h>
-#include <wchar.h>
-
 #include <string>
 
 #include "support/Heap.h"
@@ -18,8 +15,7 @@ TEST(C_StringTable, FindsEachTextThroughTheLanguageChainIntoBuffersItNeverOverru
 {
     const struct
     {
-        UINT id;
-        WORD language;
+        UINT id, language;
         const char* text;
     } rows[] = {{24, 3079, "Rho [Dichte Norm]"},      // German (Austria): the default sublanguage
                 {36, 0x0807, "Identifikation"},       // German (Switzerland)
@@ -28,7 +24,7 @@ TEST(C_StringTable, FindsEachTextThroughTheLanguageChainIntoBuffersItNeverOverru
                 {5000, 1033, "?"}};                   // no block in any language
     C_StringTable strings(kSelf);
     for (const auto& row : rows)
-        EXPECT_STREQ(row.text, strings.LoadLocalizedString(row.id, NULL, row.language)) << row.id;
+        EXPECT_STREQ(row.text, strings.LoadLocalizedString(row.id, NULL, (WORD)row.language)) << row.id;
     char small[8] = "xxxxxxx";
     EXPECT_STREQ("Can't", strings.LoadLocalizedString(1, small, 1033, 6));
     EXPECT_STREQ("Can't", strings.LoadPlainString(1, small, 6));
@@ -48,27 +44,27 @@ TEST(C_Menu, LoadsOnlyTheExactLanguageAndDestroysTheBarItReplaces)
     ASSERT_EQ(1, menu.Attach(owner, 3, kSelf));
     const struct
     {
-        WORD language;
-        int loaded;
+        int language, loaded;
         const char* first; // the first popup's caption afterwards
     } rows[] = {{1031, 1, "Datei"}, {3079, 0, "Datei"}, {1036, 0, "Datei"}, {1033, 1, "File"}};
     for (const auto& row : rows)
     {
         HMENU before = GetMenu(owner);
         char caption[32] = "";
-        EXPECT_EQ(row.loaded, menu.LoadMenuForLanguage(103, row.language)) << row.language;
-        EXPECT_EQ(row.loaded, GetMenu(owner) != before) << row.language;
+        EXPECT_TRUE(row.loaded == menu.LoadMenuForLanguage(103, (WORD)row.language) &&
+                    row.loaded == (GetMenu(owner) != before))
+            << row.language;
         EXPECT_EQ(!row.loaded, IsMenu(before)) << row.language << ": the replaced bar is destroyed";
         GetMenuStringA(GetMenu(owner), 0, caption, sizeof(caption), MF_BYPOSITION);
         EXPECT_STREQ(row.first, caption) << row.language;
     }
-    for (int checked : {1, 0}) // 40006, the port com2, lies in another submenu
-    {
-        EXPECT_EQ(1, menu.CheckItem(40006, 1, checked));
-        EXPECT_EQ(checked ? MF_CHECKED : 0u, GetMenuState(GetMenu(owner), 40006, MF_BYCOMMAND) & MF_CHECKED);
-    }
-    EXPECT_EQ(0, menu.CheckItem(49999, 1, 1)) << "no such item";
-    EXPECT_EQ(0, C_Menu().Attach(owner, 9, kSelf));
+    // 40006, the port com2, lies in another submenu.
+    EXPECT_TRUE(menu.CheckItem(40006, 1, 1) &&
+                GetMenuState(GetMenu(owner), 40006, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(menu.CheckItem(40006, 1, 0) &&
+                !(GetMenuState(GetMenu(owner), 40006, MF_BYCOMMAND) & MF_CHECKED));
+    EXPECT_TRUE(!menu.CheckItem(49999, 1, 1) && !C_Menu().Attach(owner, 9, kSelf))
+        << "no such item or submenu";
     DestroyWindow(owner);
 }
 
@@ -90,8 +86,7 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
     {
         std::string block;
         int found;
-        const char* text;
-        const char* title;
+        const char *text, *title;
     } rows[] = {{OwnBlockWith(L"1.16", L"1.16"), 1, "1.16", "X [1.16]"},
                 {OwnBlockWith(L"1.16", std::wstring(L"7\0"
                                                     L"16",
@@ -122,8 +117,7 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
             cut[0] = (BYTE)size, cut[1] = (BYTE)(size >> 8);
         EXPECT_EQ(0, ParseFileVersion(cut, (DWORD)size, &major, &minor)) << size;
     }
-    EXPECT_EQ(0, ReadFileVersion("Z:\\no\\such\\file.dll", &major, &minor));
-    EXPECT_TRUE(major == 7 && minor == 8);
+    EXPECT_TRUE(!ReadFileVersion("Z:\\no\\such\\file.dll", &major, &minor) && major == 7 && minor == 8);
     char title[kTitleSize];
     EXPECT_STREQ("Karpolin [1.16]", FormatTitle("Karpolin", NULL, title)) << "the program's own version";
     EXPECT_STRNE("X [1.16]", FormatTitle("X", GetModuleHandleA("kernel32.dll"), title)) << "the module given";

@@ -23,32 +23,28 @@ TEST(C_SubClassing, EachKindAttachesOnceStacksAndComesOffInReverseOrderAndNeedsI
     C_CountingWindow plain;
     HWND window = plain.Handle();
     auto probe = [&]() { return SendMessageA(window, kProbe, 0, 0); };
-    const LONG_PTR original = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    auto procedure = [&]() { return GetWindowLongPtrA(window, GWLP_WNDPROC); };
+    const LONG_PTR original = procedure();
     int image = 0, link = 0, second = 0;
     C_SubClassing imageKind(C_SubClassing::kImageControl), linkKind(C_SubClassing::kLink),
         secondLink(C_SubClassing::kLink);
     EXPECT_EQ(0, secondLink.Detach()) << "never attached";
     ASSERT_TRUE(imageKind.Attach(window, Record, &image) && linkKind.Attach(window, Record, &link));
-    const LONG_PTR installed = GetWindowLongPtrA(window, GWLP_WNDPROC);
-    EXPECT_EQ(0, secondLink.Attach(window, Record, &second)) << "would call itself on every message";
-    EXPECT_EQ(installed, GetWindowLongPtrA(window, GWLP_WNDPROC));
+    const LONG_PTR installed = procedure();
+    EXPECT_TRUE(!secondLink.Attach(window, Record, &second) && installed == procedure())
+        << "it would call itself";
     probe();
     EXPECT_TRUE(link == 1 && image == 1 && second == 0 && plain.Count(kProbe) == 1);
     EXPECT_EQ(1, linkKind.Detach());
     probe();
     EXPECT_TRUE(link == 1 && image == 2 && plain.Count(kProbe) == 2);
-    EXPECT_EQ(1, imageKind.Detach());
-    EXPECT_EQ(original, GetWindowLongPtrA(window, GWLP_WNDPROC));
-    EXPECT_EQ(0, linkKind.Detach()) << "a second Detach puts back nothing";
-    EXPECT_EQ(original, GetWindowLongPtrA(window, GWLP_WNDPROC));
+    EXPECT_TRUE(imageKind.Detach() && original == procedure());
+    EXPECT_TRUE(!linkKind.Detach() && original == procedure()) << "a second Detach puts back nothing";
 
     char name[C_SubClassing::kPropertyNameSize];
     C_SubClassing::PropertyName(C_SubClassing::kLink, name);
-    ASSERT_EQ(1, linkKind.Attach(window, Record, &link));
-    EXPECT_EQ(&linkKind, RemovePropA(window, name));
-    EXPECT_EQ(0, probe());
-    EXPECT_TRUE(link == 1 && plain.Count(kProbe) == 2) << "dropped";
-    EXPECT_EQ(1, linkKind.Detach());
-    EXPECT_NE(original, GetWindowLongPtrA(window, GWLP_WNDPROC)) << "left alone";
+    ASSERT_TRUE(linkKind.Attach(window, Record, &link) && RemovePropA(window, name) == &linkKind);
+    EXPECT_TRUE(probe() == 0 && link == 1 && plain.Count(kProbe) == 2) << "dropped";
+    EXPECT_TRUE(linkKind.Detach() && original != procedure()) << "left alone";
     SetWindowLongPtrA(window, GWLP_WNDPROC, original);
 }

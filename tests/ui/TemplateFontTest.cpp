@@ -17,28 +17,25 @@ TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
 {
     const struct
     {
-        const wchar_t* templateFace;
-        const char* messageFace; // null: the metrics could not be read
-        LONG height;
-        int dpi, exists, shellDlg2;
-        const wchar_t* face; // null: no change
-        WORD points;
+        const wchar_t *templateFace, *face; // face: null for no change
+        const char* messageFace;            // null: the metrics could not be read
+        int height, dpi, exists, shellDlg2, points;
     } rows[] = {
-        {L"MS Sans Serif", "Tahoma", -11, 96, 1, 1, L"Tahoma", 8},
-        {L"MS Shell Dlg", "Segoe UI", -12, 96, 1, 1, L"Segoe UI", 9},
-        {L"System", "MS Sans Serif", -11, 96, 1, 1, L"MS Sans Serif", 8},
-        {L"MS Sans Serif", "Tahoma", -13, 120, 1, 1, L"Tahoma", 8}, // 7.8 rounds to 8
-        {L"MS Sans Serif", "Missing Face", -11, 96, 0, 1, L"MS Shell Dlg 2", 8},
-        {L"MS Sans Serif", "Missing Face", -11, 96, 0, 0, L"MS Shell Dlg", 8},
-        {L"MS Sans Serif", "Verdana", -11, 96, 1, 1, NULL, 0},
-        {L"MS Sans Serif", "tahoma", -11, 96, 1, 1, NULL, 0}, // the comparisons are exact
-        {L"ms sans serif", "Tahoma", -11, 96, 1, 1, NULL, 0},
-        {L"MS Shell Dlg 2", "Tahoma", -11, 96, 1, 1, NULL, 0},
-        {NULL, "Tahoma", -11, 96, 1, 1, NULL, 0},
-        {L"MS Sans Serif", NULL, -11, 96, 1, 1, NULL, 0},
-        {L"MS Sans Serif", "Tahoma", 11, 96, 1, 1, NULL, 0}, // a cell height gives no point size
-        {L"MS Sans Serif", "Tahoma", 0, 96, 1, 1, NULL, 0},
-        {L"MS Sans Serif", "Tahoma", -11, 0, 1, 1, NULL, 0},
+        {L"MS Sans Serif", L"Tahoma", "Tahoma", -11, 96, 1, 1, 8},
+        {L"MS Shell Dlg", L"Segoe UI", "Segoe UI", -12, 96, 1, 1, 9},
+        {L"System", L"MS Sans Serif", "MS Sans Serif", -11, 96, 1, 1, 8},
+        {L"MS Sans Serif", L"Tahoma", "Tahoma", -13, 120, 1, 1, 8}, // 7.8 rounds to 8
+        {L"MS Sans Serif", L"MS Shell Dlg 2", "Missing Face", -11, 96, 0, 1, 8},
+        {L"MS Sans Serif", L"MS Shell Dlg", "Missing Face", -11, 96, 0, 0, 8},
+        {L"MS Sans Serif", NULL, "Verdana", -11, 96, 1, 1, 0},
+        {L"MS Sans Serif", NULL, "tahoma", -11, 96, 1, 1, 0}, // the comparisons are exact
+        {L"ms sans serif", NULL, "Tahoma", -11, 96, 1, 1, 0},
+        {L"MS Shell Dlg 2", NULL, "Tahoma", -11, 96, 1, 1, 0},
+        {NULL, NULL, "Tahoma", -11, 96, 1, 1, 0},
+        {L"MS Sans Serif", NULL, NULL, -11, 96, 1, 1, 0},
+        {L"MS Sans Serif", NULL, "Tahoma", 11, 96, 1, 1, 0}, // a cell height gives no point size
+        {L"MS Sans Serif", NULL, "Tahoma", 0, 96, 1, 1, 0},
+        {L"MS Sans Serif", NULL, "Tahoma", -11, 0, 1, 1, 0},
     };
     for (const auto& row : rows)
     {
@@ -47,10 +44,10 @@ TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
         strcpy(font.lfFaceName, row.messageFace ? row.messageFace : "");
         TemplateFontChoice choice = ChooseTemplateFont(row.templateFace, row.messageFace ? &font : NULL,
                                                        row.dpi, row.exists, row.shellDlg2);
-        SCOPED_TRACE(testing::Message() << font.lfFaceName << " " << row.height << " at " << row.dpi);
         EXPECT_TRUE(row.face ? choice.change && !wcscmp(row.face, choice.face)
-                             : !choice.change && !choice.face[0]);
-        EXPECT_EQ(row.points, choice.pointSize);
+                             : !choice.change && !choice.face[0])
+            << "row " << &row - rows;
+        EXPECT_EQ(row.points, choice.pointSize) << "row " << &row - rows;
     }
 }
 
@@ -88,25 +85,16 @@ TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
                 !RewriteTemplateFont(noFont, size, L"Tahoma", 8));
 }
 
-static int CALLBACK TakeFirstFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM name)
+// The system's dialog checks the structure size of the target; confirmed, it gives a family that exists.
+TEST(C_FontTools, ChooseFontOpensTheSystemDialogAndFontFamilyExistsFindsOnlyWhatExists)
 {
-    return strcpy(reinterpret_cast<char*>(name), font->lfFaceName), 0;
-}
-
-TEST(C_FontTools, FontFamilyExistsAndChooseFontOpensTheSystemDialog)
-{
-    char present[LF_FACESIZE] = "";
     LOGFONTA font = {};
-    font.lfCharSet = DEFAULT_CHARSET;
-    HDC screen = GetDC(NULL);
-    EnumFontFamiliesExA(screen, &font, TakeFirstFamily, reinterpret_cast<LPARAM>(present), 0);
-    ReleaseDC(NULL, screen);
-    EXPECT_EQ(1, C_FontTools::FontFamilyExists(present, DEFAULT_CHARSET)) << "'" << present << "'";
+    C_BoxAnswerer answerer(IDOK);
+    ASSERT_EQ(1, C_FontTools::ChooseFont(&font, NULL))
+        << "dialog error 0x" << std::hex << CommDlgExtendedError();
+    EXPECT_TRUE(font.lfFaceName[0] && C_FontTools::FontFamilyExists(font.lfFaceName, DEFAULT_CHARSET))
+        << "'" << font.lfFaceName << "'";
     EXPECT_EQ(0, C_FontTools::FontFamilyExists("No Such Family Anywhere", DEFAULT_CHARSET));
     // A name longer than a face name can be is cut, never copied past its field.
     EXPECT_EQ(0, C_FontTools::FontFamilyExists(std::string(200, 'T').c_str(), DEFAULT_CHARSET));
-    // The system's dialog checks the structure size of the target.
-    C_BoxAnswerer answerer(IDOK);
-    EXPECT_EQ(1, C_FontTools::ChooseFont(&font, NULL))
-        << "dialog error 0x" << std::hex << CommDlgExtendedError();
 }
