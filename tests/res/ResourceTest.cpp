@@ -26,25 +26,19 @@ TEST(Strings, TheListedTextsInBothLanguagesAndNoOthers)
     }
 }
 
+// Both identities name the build's processor (a loader ignores a manifest of another one), and the
+// loader honoured it: the process's activation context sends "comctl32.dll" to the side-by-side
+// version 6 (whose DllGetVersion under Wine still reports 5.81, so the redirection is the proof).
 TEST(Manifest, SelectsCommonControlsSixForTheBuildsProcessor)
 {
     HRSRC found = FindResourceExA(NULL, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), 1031);
     ASSERT_TRUE(found != NULL);
-    std::string text(static_cast<const char*>(LockResource(LoadResource(NULL, found))),
-                     SizeofResource(NULL, found));
-    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-                             "publicKeyToken=\"6595b64144ccf1df\""})
-        EXPECT_NE(std::string::npos, text.find(part)) << part;
-    // Both identities name the build's processor: a loader ignores a manifest of another one.
-    const std::string architecture =
-        sizeof(void*) == 8 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"X86\"";
-    size_t first = text.find(architecture);
-    EXPECT_NE(std::string::npos, first);
-    EXPECT_NE(std::string::npos, text.find(architecture, first + 1));
-    EXPECT_EQ(std::string::npos, text.find("dpiAware"));
-
-    // The loader honoured it: the process's activation context sends "comctl32.dll" to the side-by-side
-    // version 6 (whose DllGetVersion under Wine still reports 5.81, so the redirection is the proof).
+    std::string text((const char*)LockResource(LoadResource(NULL, found)), SizeofResource(NULL, found));
+    const std::string processor = sizeof(void*) == 8 ? "Architecture=\"amd64\"" : "Architecture=\"X86\"";
+    for (std::string part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+                             "publicKeyToken=\"6595b64144ccf1df\"", "dpiAware"})
+        EXPECT_EQ(part != "dpiAware", text.find(part) != std::string::npos) << part;
+    EXPECT_NE(std::string::npos, text.find(processor, text.find(processor) + 1));
     ACTCTX_SECTION_KEYED_DATA redirection = {};
     redirection.cbSize = sizeof redirection;
     EXPECT_TRUE(FindActCtxSectionStringA(0, NULL, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, "comctl32.dll",

@@ -19,11 +19,8 @@ static const StringRow kStringTable[] = {
      L"Die Parameter f\u00fcr den seriellen Port k\u00f6nnen nicht gesetzt werden."},
     {3, L"Protocol Error. [ID: %u]", L"Protocol Error. [ID: %u]"},
     {4, L"Erase all values from the card?", L"Alle Daten auf der Karte l\u00f6schen?"},
-    {8, L"Can't write full file. [%u]", L"Die Datei kann nicht geschrieben werden. [%u]"},
-    {10, L"Can't read file. [%u]", L"Die Datei kann nicht gelesen werden. [%u]"},
     {15, L"volume flow rate - m%c/h", L"Volumenstrom - m%c/h"},
     {16, L"T temperature stack - \u00b0C", L"T Kanal - \u00b0C"},
-    {18, L"Data files|*.dat|All files|*.*|", L"Daten Dateien|*.dat|Alle Dateien|*.*|"},
     {36, L"identification ", L"Identifikation"},
 };
 

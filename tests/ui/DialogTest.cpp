@@ -44,11 +44,6 @@ struct Recorder : C_Dialog
     }
 };
 
-HWND Popup()
-{
-    return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-}
-
 } // namespace
 
 TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
@@ -86,7 +81,9 @@ TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
     }
 }
 
-TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndClosedWithTheObject)
+// It owns the small icon that SetIcons loaded at the small size: the replaced one and, with the object,
+// the last are destroyed.
+TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndTakesItsWindowAndSmallIconAlong)
 {
     C_Dialog* dialog = new C_Dialog;
     LOGFONTA font;
@@ -102,36 +99,29 @@ TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndClosedWithTheObj
     EXPECT_TRUE(C_Dialog().DoModal(kSelf, 9999, 0) == -1 && !C_Dialog().Create(kSelf, 9999, 0, NULL));
     window = dialog->Create(kSelf, kNoFont, 0, NULL);
     EXPECT_TRUE(window != NULL) << "made from the resource itself";
-    delete dialog;
-    EXPECT_FALSE(IsWindow(window)) << "the object closes its open window";
-}
-
-TEST(C_Window, SetIconsReplacesItsSmallIconAndTheObjectDestroysTheLast)
-{
-    C_Dialog* dialog = new C_Dialog;
-    HWND shown = dialog->Create(kSelf, kClassic, 0, NULL);
     ICONINFO info;
     BITMAP mask;
     HICON small[2];
     for (HICON& icon : small)
     {
         dialog->SetIcons(102);
-        icon = reinterpret_cast<HICON>(SendMessageA(shown, WM_GETICON, ICON_SMALL, 0));
+        icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
         ASSERT_TRUE(GetIconInfo(icon, &info) && GetObjectA(info.hbmMask, sizeof(mask), &mask));
         EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
         DeleteObject(info.hbmMask), DeleteObject(info.hbmColor);
-        EXPECT_TRUE(SendMessageA(shown, WM_GETICON, ICON_BIG, 0) != 0);
+        EXPECT_TRUE(SendMessageA(window, WM_GETICON, ICON_BIG, 0) != 0);
     }
     EXPECT_FALSE(GetIconInfo(small[0], &info)) << "the replaced icon is destroyed";
     delete dialog;
-    EXPECT_FALSE(GetIconInfo(small[1], &info)) << "the last one goes with the object";
+    EXPECT_FALSE(IsWindow(window)) << "the object closes its open window";
+    EXPECT_FALSE(GetIconInfo(small[1], &info)) << "and destroys the last small icon";
 }
 
 // The seam sees the text cut at 1023 characters, the owner and type 0 as an exclamation; the one real
 // box on screen shows the caption, the text and the buttons.
 TEST(ShowMessage, CutsAt1023AndHandsOwnerAndTypeToTheSeamAndARealBoxShowsTextAndButtons)
 {
-    HWND popup = Popup();
+    HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     C_Window owner(popup), closed;
     {
         C_MessageRecorder recorder(IDNO);
