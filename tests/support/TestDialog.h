@@ -55,30 +55,13 @@ inline void PressKey(WORD key) // and releases it
     Key(key, false);
 }
 
-// A window's client area as COLORREF pixels (rows from the top), read after it painted what was pending.
-struct C_Capture
+// A pixel of a window's client area, after the window has painted what was pending.
+inline COLORREF ClientPixel(HWND window, int x, int y)
 {
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-
-    int Take(HWND window)
-    {
-        RECT client = {};
-        int ok = UpdateWindow(window) && GetClientRect(window, &client);
-        HDC source = GetDC(window);
-        pixels.clear();
-        for (int at = 0; ok && at < client.right * client.bottom; at++)
-            pixels.push_back(GetPixel(source, at % client.right, at / client.right));
-        ReleaseDC(window, source);
-        ok = ok && !pixels.empty() && pixels[0] != CLR_INVALID;
-        width = ok ? client.right : 0, height = ok ? client.bottom : 0;
-        return ok;
-    }
-    COLORREF At(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < width && y < height ? pixels[y * width + x] : CLR_INVALID;
-    }
-};
+    HDC context = UpdateWindow(window) ? GetDC(window) : NULL;
+    COLORREF pixel = context ? GetPixel(context, x, y) : CLR_INVALID;
+    return ReleaseDC(window, context), pixel;
+}
 
 // Answers the dialog boxes (message boxes, the system's common dialogs) that this thread shows with
 // `command`, from a timer that the box's own modal loop runs; Seen() gives the last one's caption, text
