@@ -26,9 +26,8 @@ TEST(Strings, TheListedTextsInBothLanguagesAndNoOthers)
     }
 }
 
-// Both identities name the build's processor (a loader ignores a manifest of another one), and the
-// loader honoured it: the process's activation context sends "comctl32.dll" to the side-by-side
-// version 6 (whose DllGetVersion under Wine still reports 5.81, so the redirection is the proof).
+// A loader ignores a manifest of another processor. The redirection of "comctl32.dll" is the proof
+// that it honoured this one: DllGetVersion of version 6 reports 5.81 under Wine.
 TEST(Manifest, SelectsCommonControlsSixForTheBuildsProcessor)
 {
     HRSRC found = FindResourceExA(NULL, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), 1031);

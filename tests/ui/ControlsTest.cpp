@@ -12,6 +12,7 @@
 #include "ui/ImageControl.h"
 #include "ui/LinkControl.h"
 #include "ui/ListView.h"
+#include "ui/SubClassing.h"
 #include "ui/Typhoon.h"
 
 namespace
@@ -125,12 +126,17 @@ struct Link : Controls
         return ElapsedSince(start);
     }
 };
+
+const UINT kProbe = WM_USER + 7;
+
+// Counts the probes it saw and passes them on. (The controls' tests show the answers from the slot.)
+int Record(HWND, UINT message, WPARAM, LPARAM, LRESULT*, void* seen)
+{
+    return *static_cast<int*>(seen) += message == kProbe, 0;
+}
 } // namespace
 
-// Redraw suspension nests: only the outermost pair reaches the list, and the last on paints at once.
-// Ctrl+A selects every row, and a plain A never reaches the list. A missing or incomplete visual-styles
-// library still attaches; the real one tells the list of its new theme. A second wrapper is refused,
-// and the image lists are the wrapper's to destroy.
+// Without the control style the wrapper sets, the list would destroy the image lists with itself.
 TEST_F(ListView,
        RedrawNestsCtrlASelectsAllTheRealThemeLibraryGivesTheExplorerThemeAndTheImageListsAreTheWrappers)
 {
@@ -150,14 +156,11 @@ TEST_F(ListView,
     PressKey('A');
     Key(VK_CONTROL, false);
     EXPECT_TRUE((Ask(LVM_GETSELECTEDCOUNT) == 4 && g_seen[{WM_KEYDOWN, 'A'}] == 0));
-    for (const char* library : {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL})
+    for (const char* library :
+         {"no-such-uxtheme.dll", "msimg32.dll", (const char*)NULL}) // NULL: the real one
     {
-        view.Release();
-        g_seen.clear();
-        C_Theme::InjectLibraryName(library);
-        EXPECT_EQ(1, view.Attach(list, kSelf)) << library;
-        EXPECT_EQ(library ? 0 : 1, (g_seen[{WM_THEMECHANGED, 0}])) << library;
-        C_Theme::InjectLibraryName(NULL);
+        view.Release(), g_seen.clear(), C_Theme::InjectLibraryName(library);
+        EXPECT_TRUE((view.Attach(list, kSelf) && g_seen[{WM_THEMECHANGED, 0}] == !library)) << library;
     }
     ASSERT_EQ(0, view.SmallImages().AddIcon(kSelf, IDI_ROW));
     IMAGEINFO info = {};
@@ -229,8 +232,7 @@ TEST_F(ImageControl, ARealClickGivesItsEventAndAClickWhoseCallbackClosedTheWindo
     EXPECT_EQ(5, client.right - client.left) << "the other control was resized";
 }
 
-// A run moves the cell with each tick. Each object registers the class once and gives it back, and its
-// window goes with it (a window left behind would reach a dead object).
+// A window left behind would reach a dead object.
 TEST_F(Controls, TyphoonRunsAndEachObjectRegistersTheClassOnceAndTakesItsWindowAlong)
 {
     C_Typhoon other;
@@ -258,9 +260,8 @@ TEST(ParseBrowserColour, TakesThreeNumbersEachCutToAByteAndElseLeavesTheColour)
     EXPECT_TRUE(ParseBrowserColour("0,128,300", &colour) && colour == RGB(0, 128, 44));
 }
 
-// Over the text the link hovers with its cursor (the arrow when it cannot be loaded) and opens a target
-// of up to 259 characters when the button comes up there, or at Enter and Space; beside the text
-// nothing happens.
+// The cursor is the arrow when the link's cannot be loaded; a target of 260 characters would be cut, so
+// it opens nothing.
 TEST_F(Link, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace)
 {
     const struct
@@ -301,8 +302,7 @@ TEST_F(Link, OnlyTheTextWhereverItIsAlignedHoversAndOpensAtButtonUpEnterAndSpace
     }
 }
 
-// A text too long shrinks both fonts, never below 4 pixels, and comes back in whole characters. A second
-// link on the window changes nothing.
+// Both fonts have the same height, so that hovering never changes the text's size.
 TEST_F(Link, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
 {
     Setup(kNarrow, "t", IDC_LINK_CURSOR, "a text much longer than its narrow control");
@@ -316,8 +316,7 @@ TEST_F(Link, ATextTooLongShrinksTheFontAndComesBackInWholeCharacters)
     EXPECT_EQ(std::string("a te\0##", 8), std::string(buffer, 8));
 }
 
-// A disabled link gets no mouse; enabled under it, it hovers at once. Without TrackMouseEvent a 100 ms
-// poll ends the hover.
+// A disabled link gets no mouse; enabled under it, it hovers at once.
 TEST_F(Link, InjectedMissingTrackMouseEventPollsAndEndsAHoverBegunByEnabling)
 {
     C_MouseLeaveTracker::InjectLibraryName("msimg32.dll");
@@ -330,4 +329,37 @@ TEST_F(Link, InjectedMissingTrackMouseEventPollsAndEndsAHoverBegunByEnabling)
     EXPECT_TRUE(Hovering() && link->Tracker().IsPolling()) << "while the mouse stays";
     EXPECT_LE(Leave(), 250u) << "one 100 ms tick, and room for a busy machine";
     EXPECT_FALSE(link->Tracker().IsPolling());
+}
+
+// A destroyed window loses its properties, and its handle may come to name another window: without the
+// kind's property, a message is dropped and Detach leaves the window's procedure alone.
+TEST(C_SubClassing, EachKindAttachesOnceStacksAndComesOffInReverseOrderAndNeedsItsProperty)
+{
+    C_CountingWindow plain;
+    HWND window = plain.Handle();
+    auto probe = [&]() { return SendMessageA(window, kProbe, 0, 0); };
+    auto procedure = [&]() { return GetWindowLongPtrA(window, GWLP_WNDPROC); };
+    const LONG_PTR original = procedure();
+    int image = 0, link = 0, second = 0;
+    C_SubClassing imageKind(C_SubClassing::kImageControl), linkKind(C_SubClassing::kLink),
+        secondLink(C_SubClassing::kLink);
+    EXPECT_EQ(0, secondLink.Detach()) << "never attached";
+    ASSERT_TRUE(imageKind.Attach(window, Record, &image) && linkKind.Attach(window, Record, &link));
+    const LONG_PTR installed = procedure();
+    EXPECT_TRUE(!secondLink.Attach(window, Record, &second) && installed == procedure())
+        << "it would call itself";
+    probe();
+    EXPECT_TRUE(link == 1 && image == 1 && second == 0 && plain.Count(kProbe) == 1);
+    EXPECT_EQ(1, linkKind.Detach());
+    probe();
+    EXPECT_TRUE(link == 1 && image == 2 && plain.Count(kProbe) == 2);
+    EXPECT_TRUE(imageKind.Detach() && original == procedure());
+    EXPECT_TRUE(!linkKind.Detach() && original == procedure()) << "a second Detach puts back nothing";
+
+    char name[C_SubClassing::kPropertyNameSize];
+    C_SubClassing::PropertyName(C_SubClassing::kLink, name);
+    ASSERT_TRUE(linkKind.Attach(window, Record, &link) && RemovePropA(window, name) == &linkKind);
+    EXPECT_TRUE(probe() == 0 && link == 1 && plain.Count(kProbe) == 2) << "dropped";
+    EXPECT_TRUE(linkKind.Detach() && original != procedure()) << "left alone";
+    SetWindowLongPtrA(window, GWLP_WNDPROC, original);
 }

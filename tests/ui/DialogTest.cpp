@@ -69,8 +69,7 @@ TEST(C_Dialog, RoutesEachMessageToItsOperationAndCloseAsksOnClosingFirst)
     }
 }
 
-// It owns the small icon that SetIcons loaded at the small size: the replaced one and, with the object,
-// the last are destroyed.
+// It owns the small icon that SetIcons loaded at the small size.
 TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndTakesItsWindowAndSmallIconAlong)
 {
     C_Dialog* dialog = new C_Dialog;
@@ -105,8 +104,6 @@ TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndTakesItsWindowAn
     EXPECT_FALSE(GetIconInfo(small[1], &info)) << "and destroys the last small icon";
 }
 
-// The seam sees the text cut at 1023 characters, the owner and type 0 as an exclamation; the one real
-// box on screen shows the caption, the text and the buttons.
 TEST(ShowMessage, CutsAt1023AndHandsOwnerAndTypeToTheSeamAndARealBoxShowsTextAndButtons)
 {
     HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
