@@ -22,8 +22,7 @@ inline DWORD ElapsedSince(DWORD start)
     return GetTickCount() - start;
 }
 
-// A plain top-level window that counts what it receives after its creation; for tests that need a
-// window to post to or to own something.
+// A plain top-level window that counts what it receives after its creation, to post to or to own things.
 class C_CountingWindow
 {
 public:

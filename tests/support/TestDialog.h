@@ -9,8 +9,7 @@
 #include "sys/CriticalSection.h"
 #include "ui/Dialog.h"
 
-// A modeless dialog of the test program's own templates, shown in front and given the focus, so
-// that real mouse and keyboard input reaches it. Destroyed with the object.
+// A modeless dialog, shown in front with the focus so that real input reaches it; closed with the object.
 class C_TestDialog : public C_Dialog
 {
 public:
@@ -26,8 +25,7 @@ public:
     HWND Item(int id) const { return GetItem(id); }
 };
 
-// Real input through the system's queue, as a user gives it; each call then pumps the thread's
-// messages briefly so that the input has arrived.
+// Real input through the system's queue; each call then pumps briefly, so that the input has arrived.
 inline void MoveCursorToClient(HWND window, int x, int y)
 {
     POINT point = {x, y};
@@ -63,9 +61,9 @@ inline COLORREF ClientPixel(HWND window, int x, int y)
     return ReleaseDC(window, context), pixel;
 }
 
-// Answers the dialog boxes (message boxes, the system's common dialogs) that this thread shows with
-// `command`, from a timer that the box's own modal loop runs; Seen() gives the last one's caption, text
-// and buttons as "caption|text|yes no ok ".
+// Answers this thread's dialog boxes (message boxes, common dialogs) with `command` from a timer that the
+// box's own modal loop runs; Seen() gives the last one's caption, text and buttons: "caption|text|yes no ok
+// ".
 class C_BoxAnswerer
 {
 public:

@@ -104,23 +104,21 @@ TEST(C_Dialog, IsMadeFromTheRewrittenTemplateWhoseCopyIsFreedAndTakesItsWindowAn
     EXPECT_FALSE(GetIconInfo(small[1], &info)) << "and destroys the last small icon";
 }
 
-TEST(ShowMessage, CutsAt1023AndHandsOwnerAndTypeToTheSeamAndARealBoxShowsTextAndButtons)
+TEST(ShowMessage, ARealBoxShowsTextAndButtonsAndTheSeamGetsTheTextCutAt1023TheOwnerAndTheType)
 {
-    HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-    C_Window owner(popup), closed;
-    {
-        C_MessageRecorder recorder(IDNO);
-        EXPECT_EQ(IDNO, ShowMessage(&owner, 0, "Karpolin", std::string(3000, 'x').c_str()));
-        EXPECT_EQ(IDNO, ShowMessage(&closed, MB_YESNO, "K", "[%u]", 5u));
-        std::vector<C_MessageRecorder::Shown> seen = recorder.Seen();
-        ASSERT_EQ(2u, seen.size());
-        EXPECT_TRUE(seen[0].owner == popup && seen[0].type == MB_ICONEXCLAMATION &&
-                    seen[0].caption == "Karpolin");
-        EXPECT_EQ(std::string(1023, 'x'), seen[0].text);
-        EXPECT_TRUE(seen[1].owner == NULL && seen[1].type == MB_YESNO && seen[1].text == "[5]");
-    }
-    DestroyWindow(popup);
     C_BoxAnswerer answerer(IDNO);
     EXPECT_EQ(IDNO, ShowMessage(NULL, MB_YESNO | MB_ICONQUESTION, "Karpolin", "%s %u%%", "Erase all?", 100u));
     EXPECT_EQ("Karpolin|Erase all? 100%|yes no ", answerer.Seen());
+    HWND popup = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    C_Window owner(popup), closed;
+    C_MessageRecorder recorder(IDNO);
+    EXPECT_EQ(IDNO, ShowMessage(&owner, 0, "Karpolin", std::string(3000, 'x').c_str()));
+    EXPECT_EQ(IDNO, ShowMessage(&closed, MB_YESNO, "K", "[%u]", 5u));
+    std::vector<C_MessageRecorder::Shown> seen = recorder.Seen();
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_TRUE(seen[0].owner == popup && seen[0].type == MB_ICONEXCLAMATION &&
+                seen[0].caption == "Karpolin" && seen[0].text == std::string(1023, 'x'))
+        << seen[0].text.size();
+    EXPECT_TRUE(seen[1].owner == NULL && seen[1].type == MB_YESNO && seen[1].text == "[5]");
+    DestroyWindow(popup);
 }

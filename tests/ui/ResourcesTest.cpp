@@ -37,9 +37,9 @@ TEST(C_StringTable, FindsEachTextThroughTheLanguageChainIntoBuffersItNeverOverru
     char small[8] = "xxxxxxx";
     EXPECT_STREQ("Can't", strings.LoadLocalizedString(1, small, 1033, 6));
     EXPECT_TRUE(!strcmp("Can't", strings.LoadPlainString(1, small, 6)) && small[6] == 'x');
-    const char* cancel = strings.LoadPlainString(20, NULL); // in the platform's language, English here
-    EXPECT_EQ(cancel, strings.LoadPlainString(21, NULL)) << "lookups without a buffer share one";
-    EXPECT_STREQ("Please wait", cancel);
+    EXPECT_EQ(strings.LoadPlainString(20, NULL), strings.LoadPlainString(21, NULL))
+        << "lookups share a buffer";
+    EXPECT_STREQ("Please wait", strings.LoadPlainString(21, NULL)) << "the platform's language, English here";
     EXPECT_STREQ("?", strings.LoadPlainString(23, NULL));
 }
 
@@ -66,8 +66,7 @@ TEST(C_Menu, LoadsOnlyTheExactLanguageAndDestroysTheBarItReplaces)
         GetMenuStringA(GetMenu(owner), 0, caption, sizeof(caption), MF_BYPOSITION);
         EXPECT_STREQ(row.first, caption) << row.language;
     }
-    // 40006, the port com2, lies in another submenu.
-    for (int checked : {1, 0})
+    for (int checked : {1, 0}) // 40006, the port com2, lies in another submenu
         EXPECT_TRUE(menu.CheckItem(40006, 1, checked) &&
                     checked == !!(GetMenuState(GetMenu(owner), 40006, 0) & MF_CHECKED));
     EXPECT_TRUE(!menu.CheckItem(49999, 1, 1) && !C_Menu().Attach(owner, 9, kSelf))
@@ -75,14 +74,12 @@ TEST(C_Menu, LoadsOnlyTheExactLanguageAndDestroysTheBarItReplaces)
     DestroyWindow(owner);
 }
 
-// The program's own version block (German table "040704b0", FileVersion "1.16" after FileDescription)
-// with a same-length text replaced.
-std::string OwnBlockWith(const std::wstring& from, const std::wstring& to)
+// A version block of the test program (1: its own, German table "040704b0" with FileVersion "1.16";
+// 2: an English table with "3.7" and a German one with "2") with a same-length text replaced.
+std::string VersionBlock(WORD id, const std::wstring& from = L"", const std::wstring& to = L"")
 {
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string block(GetFileVersionInfoSizeA(path, NULL), '\0');
-    GetFileVersionInfoA(path, 0, (DWORD)block.size(), &block[0]);
+    HRSRC found = FindResourceA(NULL, MAKEINTRESOURCEA(id), RT_VERSION);
+    std::string block((const char*)LockResource(LoadResource(NULL, found)), SizeofResource(NULL, found));
     size_t at = block.find(std::string((const char*)from.data(), from.size() * 2));
     return block.replace(at, from.size() * 2, (const char*)to.data(), to.size() * 2);
 }
@@ -94,11 +91,11 @@ TEST(ParseFileVersion, ReadsTheFileVersionOfTheGermanOrElseTheEnglishTable)
         std::string block;
         int found;
         const char *text, *title;
-    } rows[] = {{OwnBlockWith(L"1.16", L"1.16"), 1, "1.16", "X [1.16]"},
-                {OwnBlockWith(L"1.16", std::wstring(L"7\0xx", 4)), 1, "7", "X [7.01]"}, // the minor kept
-                {OwnBlockWith(L"040704b0", L"040904B0"), 1, "1.16", "X [1.16]"},
-                {OwnBlockWith(L"040704b0", L"040C04b0"), 0, "", "X [1.01]"},
-                {OwnBlockWith(L"FileVersion", L"FileVersiom"), 0, "", "X [1.01]"}};
+    } rows[] = {{VersionBlock(1), 1, "1.16", "X [1.16]"},
+                {VersionBlock(2), 1, "2", "X [2.01]"}, // the minor kept
+                {VersionBlock(1, L"040704b0", L"040904B0"), 1, "1.16", "X [1.16]"},
+                {VersionBlock(1, L"040704b0", L"040C04b0"), 0, "", "X [1.01]"},
+                {VersionBlock(1, L"FileVersion", L"FileVersiom"), 0, "", "X [1.01]"}};
     for (const auto& row : rows)
     {
         UINT major = 1, minor = 1;
@@ -164,11 +161,11 @@ TEST(ChooseTemplateFont, FollowsTheMessageFontOfThreeFacesAndElseTheShellFont)
     }
 }
 
-// The main window's template (classic, with a menu ordinal and a title), the about box's (no title) and
-// an extended one (910: weight, italic and character set follow the point size).
+// The main window's template (classic, with a menu ordinal and a title), one with a menu and a class
+// ordinal and no title, and an extended one (910: weight, italic and character set follow the point size).
 TEST(RewriteTemplateFont, ReplacesFaceAndPointSizeAndMovesTheItemsInBothLayouts)
 {
-    for (WORD id : {IDD_MAIN, IDD_ABOUT, 910})
+    for (WORD id : {IDD_MAIN, 9004, 910})
     {
         DWORD size = 0;
         const BYTE* source =
