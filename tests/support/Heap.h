@@ -16,18 +16,12 @@ inline size_t HeapInUse()
 }
 
 // Bytes that end where a page nobody may read begins, so that a read past their end faults.
-class C_GuardedBytes
+struct C_GuardedBytes
 {
-public:
-    C_GuardedBytes() : m_pages((BYTE*)VirtualAlloc(NULL, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-    {
-        DWORD old;
-        VirtualProtect(m_pages + 4096, 4096, PAGE_NOACCESS, &old);
-    }
-    ~C_GuardedBytes() { VirtualFree(m_pages, 0, MEM_RELEASE); }
+    BYTE* pages = (BYTE*)VirtualAlloc(NULL, 8192, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    DWORD old = 0;
+    BOOL guarded = VirtualProtect(pages + 4096, 4096, PAGE_NOACCESS, &old);
+    ~C_GuardedBytes() { VirtualFree(pages, 0, MEM_RELEASE); }
     // The first `size` bytes of `bytes`, copied to the end of the readable page.
-    BYTE* Place(const void* bytes, size_t size) { return (BYTE*)memcpy(m_pages + 4096 - size, bytes, size); }
-
-private:
-    BYTE* m_pages;
+    BYTE* Place(const void* bytes, size_t size) { return (BYTE*)memcpy(pages + 4096 - size, bytes, size); }
 };

@@ -2,19 +2,14 @@
 
 #include <windows.h>
 
-#include <string.h>
-
 // Dispatches the calling thread's messages for about `milliseconds`, waking as soon as any arrive.
 inline void PumpMessages(DWORD milliseconds)
 {
+    MSG msg;
     for (DWORD start = GetTickCount(), elapsed = 0;; elapsed = GetTickCount() - start)
     {
-        MSG msg;
         while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+            TranslateMessage(&msg), DispatchMessageA(&msg);
         if (elapsed >= milliseconds)
             return;
         MsgWaitForMultipleObjects(0, NULL, FALSE, milliseconds - elapsed, QS_ALLINPUT);
@@ -27,14 +22,12 @@ inline DWORD ElapsedSince(DWORD start)
     return GetTickCount() - start;
 }
 
-// A plain top-level window that counts what it receives after its creation; for tests that need a
-// window to post to or to own something.
+// A plain top-level window that counts what it receives after its creation, to post to or to own things.
 class C_CountingWindow
 {
 public:
     C_CountingWindow()
     {
-        memset(m_counts, 0, sizeof(m_counts));
         WNDCLASSA wc = {0,    Procedure, 0,    0,    GetModuleHandleA(NULL),
                         NULL, NULL,      NULL, NULL, "KarpolinCounting"};
         RegisterClassA(&wc); // fails harmlessly when a previous window registered it
@@ -62,5 +55,5 @@ private:
     }
     HWND m_window;
     UINT m_repost = 0;
-    int m_counts[0x10000];
+    int m_counts[0x10000] = {};
 };

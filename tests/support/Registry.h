@@ -1,9 +1,13 @@
 #pragma once
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <string>
+
+// Vista's own calls, which the program's Windows XP headers leave out.
+extern "C" LONG WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey);
+extern "C" LONG WINAPI RegSetKeyValueA(HKEY key, LPCSTR subKey, LPCSTR name, DWORD type, LPCVOID data,
+                                       DWORD size);
 
 // A registry key below HKEY_CURRENT_USER that a test owns: deleted, with everything below it, when
 // the test begins and again when it ends. While any scratch key lives, HKEY_CURRENT_USER of this
@@ -17,24 +21,20 @@ public:
         HKEY key;
         if (s_keys++ == 0 && RegCreateKeyA(HKEY_CURRENT_USER, Private().c_str(), &key) == ERROR_SUCCESS)
             RegOverridePredefKey(HKEY_CURRENT_USER, key), RegCloseKey(key);
-        SHDeleteKeyA(HKEY_CURRENT_USER, path);
+        RegDeleteTreeA(HKEY_CURRENT_USER, path);
     }
     ~C_ScratchKey()
     {
-        SHDeleteKeyA(HKEY_CURRENT_USER, m_path.c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
         if (--s_keys == 0)
-        {
-            RegOverridePredefKey(HKEY_CURRENT_USER, NULL);
-            SHDeleteKeyA(HKEY_CURRENT_USER, Private().c_str());
-            RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Karpolin Tests"); // unless another run's key is left
-        }
+            RegOverridePredefKey(HKEY_CURRENT_USER, NULL),
+                RegDeleteTreeA(HKEY_CURRENT_USER, Private().c_str()),
+                RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Karpolin Tests"); // unless another run's is left
     }
     // Writes a value of any type and size directly, bypassing the code under test.
     void SetRaw(const char* name, DWORD type, const void* data, DWORD size)
     {
-        HKEY key;
-        if (RegCreateKeyA(HKEY_CURRENT_USER, m_path.c_str(), &key) == ERROR_SUCCESS)
-            RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), RegCloseKey(key);
+        RegSetKeyValueA(HKEY_CURRENT_USER, m_path.c_str(), name, type, data, size);
     }
     void SetString(const char* name, const char* text) { SetRaw(name, REG_SZ, text, lstrlenA(text) + 1); }
     void SetDword(const char* name, DWORD value) { SetRaw(name, REG_DWORD, &value, sizeof(value)); }
@@ -43,11 +43,9 @@ public:
     {
         char buffer[4096];
         DWORD size = sizeof(buffer);
-        LONG result = RegGetValueA(HKEY_CURRENT_USER, m_path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type,
+        bool found = !RegGetValueA(HKEY_CURRENT_USER, m_path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type,
                                    buffer, &size);
-        if (result == ERROR_SUCCESS)
-            data->assign(buffer, size);
-        return result == ERROR_SUCCESS;
+        return found && (data->assign(buffer, size), true);
     }
 
 private:

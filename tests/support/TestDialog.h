@@ -9,8 +9,7 @@
 #include "sys/CriticalSection.h"
 #include "ui/Dialog.h"
 
-// A modeless dialog of the test program's own templates, shown in front and given the focus, so
-// that real mouse and keyboard input reaches it. Destroyed with the object.
+// A modeless dialog, shown in front with the focus so that real input reaches it; closed with the object.
 class C_TestDialog : public C_Dialog
 {
 public:
@@ -26,8 +25,7 @@ public:
     HWND Item(int id) const { return GetItem(id); }
 };
 
-// Real input through the system's queue, as a user gives it; each call then pumps the thread's
-// messages briefly so that the input has arrived.
+// Real input through the system's queue; each call then pumps briefly, so that the input has arrived.
 inline void MoveCursorToClient(HWND window, int x, int y)
 {
     POINT point = {x, y};
@@ -55,51 +53,40 @@ inline void PressKey(WORD key) // and releases it
     Key(key, false);
 }
 
-// A window's client area as COLORREF pixels, copied after the window has painted what was pending.
-struct C_Capture
+// A pixel of a window's client area, after the window has painted what was pending.
+inline COLORREF ClientPixel(HWND window, int x, int y)
 {
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels; // rows from the top
+    HDC context = UpdateWindow(window) ? GetDC(window) : NULL;
+    COLORREF pixel = context ? GetPixel(context, x, y) : CLR_INVALID;
+    return ReleaseDC(window, context), pixel;
+}
 
-    int Take(HWND window)
+// Answers this thread's dialog boxes (message boxes, common dialogs) with `command` from a timer that the
+// box's own modal loop runs; Seen() gives the last one's caption, text and buttons: "caption|text|yes no ok
+// ".
+class C_BoxAnswerer
+{
+public:
+    explicit C_BoxAnswerer(int command) : m_timer(SetTimer(NULL, 0, 50, Answer)) { s_command = command; }
+    ~C_BoxAnswerer() { KillTimer(NULL, m_timer); }
+    const std::string& Seen() const { return s_seen; }
+
+private:
+    static VOID CALLBACK Answer(HWND, UINT, UINT_PTR, DWORD)
     {
-        width = height = 0;
-        RECT client;
-        if (!UpdateWindow(window) || !GetClientRect(window, &client) || IsRectEmpty(&client))
-            return 0;
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(info.bmiHeader), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        pixels.resize((size_t)client.right * client.bottom);
-        HDC source = GetDC(window), memory = CreateCompatibleDC(source);
-        HBITMAP bitmap = CreateCompatibleBitmap(source, client.right, client.bottom);
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        int ok = BitBlt(memory, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-        SelectObject(memory, previous); // GetDIBits wants the bitmap free
-        ok = ok && GetDIBits(memory, bitmap, 0, client.bottom, &pixels[0], &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(window, source);
-        for (COLORREF& pixel : pixels) // 0x00RRGGBB
-            pixel = RGB(pixel >> 16, pixel >> 8, pixel);
-        width = ok ? client.right : 0;
-        height = ok ? client.bottom : 0;
-        return ok;
+        HWND box = FindWindowA("#32770", NULL);
+        char caption[64] = "", text[64] = "";
+        if (!box || GetWindowThreadProcessId(box, NULL) != GetCurrentThreadId())
+            return;
+        GetWindowTextA(box, caption, sizeof(caption));
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text)); // a message box's text, on Windows and Wine
+        s_seen = std::string(caption) + "|" + text + "|" + (GetDlgItem(box, IDYES) ? "yes " : "") +
+                 (GetDlgItem(box, IDNO) ? "no " : "") + (GetDlgItem(box, IDOK) ? "ok " : "");
+        PostMessageA(box, WM_COMMAND, s_command, 0);
     }
-    COLORREF At(int x, int y) const
-    {
-        return x < 0 || y < 0 || x >= width || y >= height ? CLR_INVALID : pixels[(size_t)y * width + x];
-    }
-    // Pixels of exactly `colour` inside `area` (the whole capture when null).
-    int Count(COLORREF colour, const RECT* area = NULL) const
-    {
-        RECT all = {0, 0, width, height};
-        const RECT& r = area ? *area : all;
-        int count = 0;
-        for (int y = r.top; y < r.bottom; y++)
-            for (int x = r.left; x < r.right; x++)
-                count += At(x, y) == colour;
-        return count;
-    }
+    static inline int s_command = 0;
+    static inline std::string s_seen;
+    UINT_PTR m_timer;
 };
 
 // Takes the place of the message box while it lives: notes what ShowMessage would have shown, on
@@ -114,11 +101,7 @@ public:
         std::string caption, text;
         UINT type;
     };
-    explicit C_MessageRecorder(int answer) : m_answer(answer)
-    {
-        s_current = this;
-        InjectMessageBox(Record);
-    }
+    explicit C_MessageRecorder(int answer) : m_answer(answer) { s_current = this, InjectMessageBox(Record); }
     ~C_MessageRecorder() { InjectMessageBox(NULL), s_current = NULL; }
     std::vector<Shown> Seen()
     {
