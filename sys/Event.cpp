@@ -34,23 +34,6 @@ int C_Event::Set()
     return SetEvent(m_handle) ? 1 : 0;
 }
 
-int C_Event::Wait(DWORD milliseconds, int* timedOut)
-{
-    DWORD r;
-    do
-        r = WaitForSingleObjectEx(m_handle, milliseconds, TRUE);
-    while (r == WAIT_IO_COMPLETION);
-    if (r == WAIT_OBJECT_0)
-    {
-        if (timedOut)
-            *timedOut = 0;
-        return 1;
-    }
-    if (timedOut)
-        *timedOut = r == WAIT_TIMEOUT ? 1 : 0;
-    return 0;
-}
-
 int C_Event::WaitPumping(DWORD milliseconds, PumpMode mode)
 {
     const DWORD start = GetTickCount();

@@ -17,7 +17,7 @@ enum PumpMode
     kPumpSentOnly
 };
 
-// An owned event handle with an alertable wait and a wait that keeps the thread's windows alive.
+// An owned event handle with a wait that keeps the thread's windows alive.
 class C_Event
 {
 public:
@@ -27,8 +27,6 @@ public:
     int Create(BOOL manualReset, BOOL initialState);
     void Close();
     int Set();
-    // Alertable: an APC that runs during the wait starts it again with the whole time-out.
-    int Wait(DWORD milliseconds, int* timedOut = NULL);
     // Dispatches the calling thread's messages while it waits; INFINITE waits without limit.
     // A WM_QUIT ends the wait with 0 and is posted again for the caller's own loop.
     int WaitPumping(DWORD milliseconds, PumpMode mode = kPumpAll);

@@ -15,7 +15,6 @@ public:
     // Null without a library, without calling the platform.
     FARPROC GetProc(const char* entryName) const;
     int Free();
-    HMODULE Module() const { return m_module; }
 
     template <class Function>
     Function Get(const char* entryName) const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <stdarg.h>
 #include <windows.h>
 
 // The last position at or before `position` at which a character of `text` begins in `codePage`, so
@@ -18,8 +17,7 @@ class C_Text
 public:
     enum
     {
-        kDefaultCapacity = 260,
-        kFormatLimit = 3 * 1024 * 1024
+        kDefaultCapacity = 260
     };
 
     C_Text();
@@ -30,22 +28,13 @@ public:
     int Reset(int capacity);
     int Assign(const char* text);
     int Assign(const char* text, int count);
-    int AssignWide(const wchar_t* text);
-    int AssignWide(const wchar_t* text, int count);
     int Append(const char* text);
-    int AppendChar(char c);
-    int Format(const char* format, ...);
-    int FormatV(const char* format, va_list args);
-    int Compare(const char* text) const;
-    char* TrimLeft();
     char* Truncate(int position);
     // The writable buffer; with a destination the text is copied there first (the caller guarantees room).
     char* GetString(char* destination = NULL);
     const char* c_str() const { return m_text ? m_text : ""; }
     int Length() const { return m_length > 0 ? m_length - 1 : 0; }
     int Capacity() const { return m_capacity; }
-    // With a destination it must hold Length() + 1 UTF-16 units; without one the copy is owned here.
-    wchar_t* ToWide(wchar_t* destination = NULL);
     // Recounts after the caller wrote into the buffer directly.
     void SyncLength();
 
@@ -56,5 +45,4 @@ private:
     char* m_text;
     int m_capacity;
     int m_length; // bytes up to and including the terminator
-    wchar_t* m_wide;
 };

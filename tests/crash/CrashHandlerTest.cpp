@@ -1,4 +1,5 @@
-#include "CrashTestFiles.h"
+#include <gtest/gtest.h>
+
 #include "crash/CrashHandler.h"
 
 TEST(CrashFileName, OnlyADotOfTheFileNameCutsTheExtensionAndUncPathsTakeTheLongForm)

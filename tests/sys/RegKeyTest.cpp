@@ -9,15 +9,11 @@
 #include "support/Registry.h"
 #include "sys/RegKey.h"
 
-namespace
+// ReadDword copies at most 4 bytes, ReadString at most 12 with the last byte read becoming the terminator;
+// what does not fit leaves the target alone. A test never reaches the user's own key, HKEY_USERS\<SID>.
+TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminateAndATestNeverReachesTheUsersOwnKey)
 {
-const char kPath[] = "Software\\Tarnwick\\KarpolinTest\\RegKey";
-}
-
-// Values of any type: ReadDword copies at most 4 bytes over the first of its field, ReadString at
-// most its 12, the last byte read becoming the terminator; what does not fit leaves the target alone.
-TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
-{
+    const char kPath[] = "Software\\Tarnwick\\KarpolinTest\\RegKey";
     C_ScratchKey scratch(kPath);
     const struct
     {
@@ -33,10 +29,11 @@ TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
                 {"full", "com456789012", 0, 0xAABBCCDD, 1, "com45678901"},
                 {"long", "com4567890123", 0, 0xAABBCCDD, 0, "com2"},
                 {"absent", "", 0, 0xAABBCCDD, 0, "com2"}};
+    C_RegKey key;
+    ASSERT_EQ(1, key.CreateKey(HKEY_CURRENT_USER, kPath));
     for (const auto& row : rows)
         if (row.bytes.size())
             scratch.SetRaw(row.name, REG_BINARY, row.bytes.data(), (DWORD)row.bytes.size());
-    C_RegKey key;
     ASSERT_EQ(1, key.OpenRead(HKEY_CURRENT_USER, kPath));
     for (const auto& row : rows)
     {
@@ -50,12 +47,7 @@ TEST(C_RegKey, ReadsCopyOnlyWhatFitsAndAlwaysTerminate)
         EXPECT_STREQ(row.string, field) << row.name;
         EXPECT_EQ('#', field[12]) << row.name;
     }
-}
 
-// While a test runs, what it writes below HKEY_CURRENT_USER never reaches the user's own key,
-// HKEY_USERS\<user's SID>.
-TEST(C_RegKey, WritesAndReadsBackAndInATestNeverTheUsersOwnKey)
-{
     HANDLE token = NULL;
     char buffer[256], *sid = NULL;
     DWORD size = 0;
@@ -65,13 +57,5 @@ TEST(C_RegKey, WritesAndReadsBackAndInATestNeverTheUsersOwnKey)
     ASSERT_TRUE(ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid));
     const std::string own = std::string(sid) + "\\" + kPath;
     LocalFree(sid);
-    C_ScratchKey scratch(kPath);
-    C_RegKey key;
-    ASSERT_EQ(1, key.CreateKey(HKEY_CURRENT_USER, kPath));
-    EXPECT_EQ(1, key.WriteString("Port", "com5"));
-    EXPECT_EQ(1, key.WriteDword("FontSize", (DWORD)-11));
-    ASSERT_EQ(1, key.OpenRead(HKEY_CURRENT_USER, kPath));
-    EXPECT_TRUE(key.ReadString("Port", buffer, sizeof(buffer)) && !strcmp(buffer, "com5")) << buffer;
-    EXPECT_TRUE(key.ReadDword("FontSize", &size) && size == (DWORD)-11) << size;
     EXPECT_EQ(0, key.OpenRead(HKEY_USERS, own.c_str())) << "written into the user's own key";
 }
