@@ -9,7 +9,7 @@ namespace
 
 // The property lookup behind every message costs a trip to the window server under Wine (about 13 us);
 // filling a list of 10,000 rows sends 100,000 messages. Each thread remembers its last window of each
-// kind; any Attach, Detach or destroyed window anywhere makes every remembered window stale.
+// kind; a Detach or a destroyed window anywhere makes every remembered window stale.
 struct DispatchCache
 {
     HWND window;
@@ -80,7 +80,6 @@ int C_SubClassing::Attach(HWND window, SubClassCallback callback, void* userData
     if (!m_previous)
         return 0;
     SetPropA(window, name, this);
-    ++s_generation;
     return 1;
 }
 
