@@ -209,6 +209,14 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
     switch (id)
     {
     case IDCANCEL:
+        // The window is active behind the splash: Esc then means the splash, not the program.
+        if (m_aboutBox.Handle())
+        {
+            m_aboutBox.Close(0);
+            return 1;
+        }
+        Close(0);
+        return 1;
     case IDM_EXIT:
         Close(0);
         return 1;

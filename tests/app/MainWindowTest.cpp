@@ -48,6 +48,8 @@ TEST(MainWindow, EveryWayOfClosingSavesPlacementAndSettings)
          [](C_MainWindowRig& rig)
          {
              SetForegroundWindow(rig.window);
+             if (rig.Splash()) // the first Esc dismisses the splash
+                 PressKey(VK_ESCAPE);
              PressKey(VK_ESCAPE);
          }},
         {"close box", [](C_MainWindowRig& rig) { PostMessageA(rig.window, WM_SYSCOMMAND, SC_CLOSE, 0); }}};
@@ -179,4 +181,85 @@ TEST(MainWindow, DisplayFontWithAStandInFontDialog)
         EXPECT_EQ(std::string((const char*)&row.storedBold, 4), rig.Stored("FontBold")) << row.last;
     }
     C_MainWindow::InjectFontChooser(NULL);
+}
+
+// The splash closes itself 2 s after the start, at once at a click below its picture or Esc, and
+// goes with the main window when that closes first; the main window stays in every other case.
+TEST(Splash, ClosesAfterTwoSecondsOrAtOnceOnInput)
+{
+    const struct
+    {
+        const char* input;
+        DWORD earliest, latest; // milliseconds after the start
+    } rows[] = {{"none", 1950, 2700}, {"click", 0, 1200}, {"Esc", 0, 1200}, {"Exit", 0, 1200}};
+    for (const auto& row : rows)
+    {
+        C_MainWindowRig rig;
+        rig.Start();
+        HWND splash = rig.Splash();
+        ASSERT_TRUE(splash != NULL) << row.input;
+        const std::string input = row.input;
+        if (input == "click")
+        {
+            RECT picture = rig.Rect(GetDlgItem(splash, IDC_ABOUT_PICTURE)), box = rig.Rect(splash);
+            SetCursorPos((box.left + box.right) / 2, picture.bottom + 4);
+            PressKey(kLeftButton);
+        }
+        else if (input == "Esc")
+        {
+            SetForegroundWindow(rig.window); // as after the start: active behind the splash
+            PressKey(VK_ESCAPE);
+        }
+        else if (input == "Exit")
+        {
+            rig.Command(IDM_EXIT);
+            EXPECT_EQ(0, rig.Finish());
+        }
+        while (IsWindow(splash) && ElapsedSince(rig.started) < 3000)
+            Sleep(5);
+        EXPECT_FALSE(IsWindow(splash)) << row.input;
+        EXPECT_GE(ElapsedSince(rig.started), row.earliest) << row.input;
+        EXPECT_LE(ElapsedSince(rig.started), row.latest) << row.input;
+        EXPECT_EQ(input != "Exit", IsWindowVisible(rig.window) != 0) << row.input;
+    }
+}
+
+namespace
+{
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found)
+{
+    if (GetMenu(window) && IsWindowVisible(window))
+        *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+} // namespace
+
+// The program itself: its main window from the static object, and its exit code after Exit.
+TEST(Program, EndsWithExitCode0AfterExit)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    lstrcpyA(strrchr(path, '\\') + 1, "..\\Karpolin.exe");
+    HKEY existing = NULL;
+    bool hadSettings =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &existing) == ERROR_SUCCESS;
+    RegCloseKey(existing);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(path, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) << path;
+    HWND window = NULL;
+    for (DWORD start = GetTickCount(); !window && ElapsedSince(start) < 10000; Sleep(20))
+        EnumThreadWindows(process.dwThreadId, FindMenuWindow, reinterpret_cast<LPARAM>(&window));
+    EXPECT_TRUE(window != NULL);
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    DWORD code = 99;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    if (code == STILL_ACTIVE)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    if (!hadSettings) // this prefix's own settings, which the program wrote at exit
+        SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
 }
