@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
@@ -10,109 +8,88 @@
 #include "support/Registry.h"
 #include "support/TestDialog.h"
 
-// The program's main window run as the program runs it, modally on a thread of its own, with the
-// settings in a scratch key. The test drives it through its window as a user would, and sees each
-// WM_SETFONT that its controls receive once the set-up has begun ("null", or "face height weight").
+// The main window run modally, as the program runs it, on a thread of its own with the settings in a
+// scratch key; tests drive it as a user would. `fonts`: each WM_SETFONT to its controls once the
+// set-up began, as "null" or "face height weight".
 class C_MainWindowRig : public C_MainWindow
 {
 public:
     C_ScratchKey key{kSettingsKey};
-    HWND window = NULL;
+    HWND window = NULL, splash = NULL;
     DWORD started = 0; // when the set-up began
     std::vector<std::string> fonts;
 
     ~C_MainWindowRig() override
     {
-        if (m_thread && WaitForSingleObject(m_thread, 0) == WAIT_TIMEOUT)
-            PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
-        Finish();
+        if (Finish(0) == -2)
+            PostMessageA(window, WM_COMMAND, IDM_EXIT, 0), Finish();
+        CloseHandle(m_thread);
     }
+    // The main window once shown: the modal loop shows it when its queue first runs empty.
     HWND Start()
     {
         s_rig = this;
         m_thread = CreateThread(NULL, 0, Run, this, 0, NULL);
-        while (!m_ready && WaitForSingleObject(m_thread, 10) == WAIT_TIMEOUT)
-            ;
-        // The modal loop shows the window once its queue first runs empty.
-        for (DWORD start = GetTickCount(); window && !IsWindowVisible(window) && ElapsedSince(start) < 5000;)
+        for (DWORD start = GetTickCount();
+             !(m_ready && IsWindowVisible(window)) && ElapsedSince(start) < 5000;)
             Sleep(10);
         return window;
     }
-    // DoModal's result, or -2 when the window did not end within 10 s.
-    INT_PTR Finish()
+    // DoModal's result once the run has ended, -2 while it runs.
+    INT_PTR Finish(DWORD milliseconds = 10000)
     {
-        if (m_thread && WaitForSingleObject(m_thread, 10000) == WAIT_OBJECT_0)
-            CloseHandle(m_thread), m_thread = NULL;
-        return m_thread ? -2 : m_result;
+        return WaitForSingleObject(m_thread, milliseconds) == WAIT_TIMEOUT ? -2 : m_result;
     }
     void Command(WORD id) { SendMessageA(window, WM_COMMAND, id, 0); }
-    int Checked(UINT item) { return (GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0; }
-    std::string Text(int control)
+    // The check marks of ports 1 to 8, standard font, cubic metre, 1200 baud, English and German.
+    std::string Marks()
     {
-        char text[100] = "";
-        GetDlgItemTextA(window, control, text, sizeof(text));
-        return text;
+        std::string marks;
+        for (int item :
+             {IDM_PORT1, IDM_PORT2, IDM_PORT3, IDM_PORT4, IDM_PORT5, IDM_PORT6, IDM_PORT7, IDM_PORT8, 0,
+              IDM_STANDARD_FONT, IDM_SIMPLE_CUBIC_METER, IDM_BAUD_1200, 0, IDM_ENGLISH, IDM_GERMAN})
+            marks += item ? "01"[(GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0] : ' ';
+        return marks;
     }
-    RECT Rect(HWND of)
+    // Each stored value and a blank; numbers as signed decimals.
+    std::string Stored(std::initializer_list<const char*> names)
     {
-        RECT r = {};
-        GetWindowRect(of, &r);
-        return r;
-    }
-    // The splash or about box: the window of this thread that shows the picture.
-    HWND Splash()
-    {
-        HWND found = NULL;
-        EnumThreadWindows(m_threadId, FindSplash, reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-    std::string Stored(const char* name)
-    {
-        std::string data;
+        std::string all, data;
         DWORD type = 0;
-        return key.Get(name, &data, &type) ? data : "missing";
+        for (const char* name : names)
+            all += !key.Get(name, &data, &type) ? "missing "
+                   : type == REG_DWORD          ? std::to_string(*(const int*)data.data()) + " "
+                                                : data.c_str() + std::string(" ");
+        return all;
     }
-
     int OnInitDialog() override
     {
-        started = GetTickCount();
-        window = m_window;
-        int result = C_MainWindow::OnInitDialog();
-        m_ready = true;
-        return result;
+        started = GetTickCount(), window = m_window;
+        return m_ready = C_MainWindow::OnInitDialog();
     }
 
 private:
-    static DWORD WINAPI Run(void* self)
+    static DWORD WINAPI Run(void*)
     {
-        C_MainWindowRig& rig = *static_cast<C_MainWindowRig*>(self);
-        rig.m_threadId = GetCurrentThreadId();
-        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Record, NULL, rig.m_threadId);
-        rig.m_result = rig.DoModal(GetModuleHandleA(NULL), IDD_MAIN, 0);
-        UnhookWindowsHookEx(hook);
-        return 0;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, Record, NULL, GetCurrentThreadId());
+        s_rig->m_result = s_rig->DoModal(GetModuleHandleA(NULL), IDD_MAIN, 0);
+        return UnhookWindowsHookEx(hook);
     }
     static LRESULT CALLBACK Record(int code, WPARAM wparam, LPARAM lparam)
     {
         const CWPSTRUCT& sent = *reinterpret_cast<CWPSTRUCT*>(lparam);
         LOGFONTA font;
-        if (code == HC_ACTION && sent.message == WM_SETFONT && s_rig->window &&
-            GetAncestor(sent.hwnd, GA_PARENT) == s_rig->window)
+        if (sent.message == WM_INITDIALOG && s_rig->window && sent.hwnd != s_rig->window)
+            s_rig->splash = sent.hwnd;
+        if (sent.message == WM_SETFONT && s_rig->window && GetAncestor(sent.hwnd, GA_PARENT) == s_rig->window)
             s_rig->fonts.push_back(!GetObjectA((HFONT)sent.wParam, sizeof(font), &font)
                                        ? "null"
-                                       : std::string(font.lfFaceName) + " " + std::to_string(font.lfHeight) +
-                                             " " + std::to_string(font.lfWeight));
+                                       : font.lfFaceName + (" " + std::to_string(font.lfHeight)) + " " +
+                                             std::to_string(font.lfWeight));
         return CallNextHookEx(NULL, code, wparam, lparam);
-    }
-    static BOOL CALLBACK FindSplash(HWND window, LPARAM found)
-    {
-        if (GetDlgItem(window, IDC_ABOUT_PICTURE) && IsWindowVisible(window))
-            *reinterpret_cast<HWND*>(found) = window;
-        return TRUE;
     }
     static inline C_MainWindowRig* s_rig = NULL;
     HANDLE m_thread = NULL;
-    DWORD m_threadId = 0;
-    volatile bool m_ready = false;
+    volatile int m_ready = 0;
     INT_PTR m_result = -3;
 };
