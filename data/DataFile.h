@@ -19,11 +19,13 @@ public:
     C_File() : m_file(NULL), m_mode(kRead) {}
     ~C_File() { Close(); }
     int Open(const char* name, int mode);
-    // 1 only when exactly `count` bytes were read.
-    int Read(DWORD count, void* buffer);
+    // 1 only when exactly `count` bytes were read; `received`, when given, gets how many arrived. A
+    // read the system refuses for want of resources is redone in pieces of 1 MiB.
+    int Read(DWORD count, void* buffer, DWORD* received = NULL);
     int Write(DWORD count, const void* buffer);
+    // 0 when no file was open.
     int Close();
-    int Seek(DWORD method, LONGLONG distance);
+    // 1 when the position is the file's size; 0 also when either cannot be had.
     int IsAtEnd();
 
 private:
@@ -36,6 +38,17 @@ private:
 // The system's open or save dialog; nonzero when the user chose a file, whose full path is then in
 // `name` (`size` bytes). `filter` ends with its separator character.
 int AskFileName(HWND owner, const char* filter, const char* title, int save, char* name, int size);
+
+// The dialog's decisions. The structure's older, shorter form for the systems before Windows 2000.
+DWORD FileDialogStructSize(DWORD osClass);
+// `filter` with each of its separators, its last character, turned into a NUL; ends with two NULs,
+// cut to fit `size` bytes.
+void SplitFilter(const char* filter, char* copy, int size);
+
+typedef BOOL(WINAPI* FileReadProc)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+typedef BOOL(WINAPI* FileWriteProc)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+// Tests only: C_File reads and writes through these; null restores the system's.
+void InjectFileCalls(FileReadProc read, FileWriteProc write);
 
 // What Save writes and Open fills; the main window owns all of it.
 struct DataFileJob

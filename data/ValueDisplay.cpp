@@ -84,7 +84,11 @@ void BuildColumns(const DisplayContext& display)
         const char* loaded =
             display.strings ? display.strings->LoadLocalizedString(column.title, text, display.language) : "";
         if (column.title == kVolumeFlowTitle)
-            Format(title, sizeof(title), loaded, NULL, cubic), loaded = title;
+        {
+            const int written = _snprintf(title, sizeof(title) - 1, loaded, cubic);
+            title[written < 0 ? sizeof(title) - 1 : written] = 0;
+            loaded = title;
+        }
         list.InsertColumn(loaded, i, column.width, column.alignment, C_ListView::kKeepWidth);
     }
     // The list is empty here: the widths follow the titles, and the last column fills the rest.
