@@ -30,8 +30,7 @@ public:
     {
         s_rig = this;
         m_thread = CreateThread(NULL, 0, Run, this, 0, NULL);
-        for (DWORD start = GetTickCount();
-             !(m_ready && IsWindowVisible(window)) && ElapsedSince(start) < 5000;)
+        for (int i = 0; i < 500 && !(m_ready && IsWindowVisible(window)); i++)
             Sleep(10);
         return window;
     }

@@ -10,7 +10,8 @@ TEST(MainWindow, SizingStopsAtTheMinimumAndGrowsTheList)
     rig.key.SetString("Main", "left,top");
     HWND window = rig.Start(), list = GetDlgItem(window, IDC_POINT_LIST);
     RECT w, l, l0;
-    GetWindowRect(list, &l0);
+    GetWindowRect(window, &w), GetWindowRect(list, &l0);
+    EXPECT_TRUE(l0.right < w.right && l0.bottom < w.bottom) << "the list fits the restored window";
     const struct
     {
         SIZE asked, expected; // 0 x 0: as opened
