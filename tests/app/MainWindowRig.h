@@ -39,7 +39,6 @@ public:
     {
         return WaitForSingleObject(m_thread, milliseconds) == WAIT_TIMEOUT ? -2 : m_result;
     }
-    void Command(WORD id) { SendMessageA(window, WM_COMMAND, id, 0); }
     // The check marks of ports 1 to 8, standard font, cubic metre, 1200 baud, English and German.
     std::string Marks()
     {

@@ -31,8 +31,7 @@ TEST(MainWindow, SizingStopsAtTheMinimumAndGrowsTheList)
     }
 }
 
-// Exit, the close box and Esc, while the splash is still up, end the run with 0 and save the
-// placement and every option.
+// Exit, the close box and Esc, with the splash still up, end with 0 and save placement and options.
 TEST(MainWindow, EveryWayOfClosingSavesEverything)
 {
     for (UINT message : {WM_COMMAND, WM_SYSCOMMAND, WM_KEYDOWN})
@@ -40,7 +39,7 @@ TEST(MainWindow, EveryWayOfClosingSavesEverything)
         C_MainWindowRig rig;
         rig.Start();
         for (WORD command : {IDM_PORT8, IDM_SIMPLE_CUBIC_METER, IDM_BAUD_1200, IDM_GERMAN})
-            rig.Command(command);
+            SendMessageA(rig.window, WM_COMMAND, command, 0);
         SetWindowPos(rig.window, NULL, 20, 30, 800, 400, SWP_NOZORDER);
         if (message != WM_KEYDOWN)
             PostMessageA(rig.window, message, message == WM_COMMAND ? IDM_EXIT : SC_CLOSE, 0);
@@ -54,10 +53,9 @@ TEST(MainWindow, EveryWayOfClosingSavesEverything)
     }
 }
 
-// A stored setting and `times` x `command`, then: the check marks, a label, the first menu, and how
-// many WM_SETFONT the controls got (25 for each font) with the last font. Ports compare exactly;
-// labels follow the string table's fallback chain, the menu bar an exact language only (else it is
-// the template's, loaded in the user's English). The font dialog's stand-in chooses weight 600.
+// A stored setting and `times` x `command`, then: marks, a label, the first menu, WM_SETFONTs (25 a font)
+// and the last font. Ports compare exactly; labels follow the string table's chain, the menu an exact
+// language only (else the template's, in the user's English). The stand-in font dialog picks weight 600.
 TEST(MainWindow, StoredSettingsAndOptionCommandsSetMarksTextsAndFonts)
 {
     const struct
@@ -86,7 +84,7 @@ TEST(MainWindow, StoredSettingsAndOptionCommandsSetMarksTextsAndFonts)
         char label[40], menu[40];
         GetDlgItemTextA(rig.Start(), IDC_DENSITY_LABEL, label, sizeof(label));
         for (int i = 0; i < row.times; i++)
-            rig.Command(row.command);
+            SendMessageA(rig.window, WM_COMMAND, row.command, 0);
         GetMenuStringA(GetMenu(rig.window), 0, menu, sizeof(menu), MF_BYPOSITION);
         EXPECT_EQ(row.expected, rig.Marks() + "|" + label + "|" + menu + "|" +
                                     std::to_string(rig.fonts.size()) + " " +
