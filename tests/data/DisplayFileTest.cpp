@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -21,7 +20,7 @@ static const std::string kHeader(
 static const fs::path kFolder = fs::temp_directory_path() / "karpolin-data-test";
 static const std::string kAsked = "Please select filename|data.dat|Data files|All files";
 static std::string g_typed, g_asked;
-static int g_writes, g_failingWrite, g_nodes;
+static int g_calls, g_failing;
 
 static std::string Record(const std::string& from2) // bytes 2 on, the rest of a well-formed record after them
 {
@@ -30,37 +29,31 @@ static std::string Record(const std::string& from2) // bytes 2 on, the rest of a
 
 static std::string File(const char* name, const std::string& put = "") // what it holds, "-" when missing
 {
-    if (!put.empty())
+    if (put != "-" && !put.empty())
         std::ofstream(kFolder / name, std::ios::binary) << put;
     std::ifstream in(kFolder / name, std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "-";
 }
 
-// Half of the bytes reach the disk and the write fails, as on a full disk or a pulled stick.
 static BOOL WINAPI FailingWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED)
 {
-    const int fails = ++g_writes == g_failingWrite;
-    return WriteFile(file, bytes, fails ? count / 2 : count, written, NULL) && !fails;
+    return ++g_calls != g_failing && WriteFile(file, bytes, count, written, NULL);
 }
 
 // A user at the file dialog once it is up: notes title, name and file types, types g_typed and presses
 // Enter, or Cancel when it is empty.
-static void CALLBACK Answer(HWND box, UINT, UINT_PTR timer, DWORD)
+static void CALLBACK User(HWND, UINT, UINT_PTR timer, DWORD)
 {
     char text[MAX_PATH];
-    KillTimer(box, timer), GetWindowTextA(box, text, MAX_PATH), g_asked = text + std::string("|");
+    HWND box = GetActiveWindow();
+    if (!GetWindow(box, GW_OWNER) || !KillTimer(NULL, timer))
+        return;
+    GetWindowTextA(box, text, MAX_PATH), g_asked = text + std::string("|");
     SendMessageA(box, CDM_GETSPEC, MAX_PATH, (LPARAM)text), g_asked += text;
     for (int i = 0; SendDlgItemMessageA(box, 0x470, CB_GETLBTEXT, i, (LPARAM)text) > 0; i++)
         g_asked += "|" + std::string(text);
     SendMessageA(box, CDM_SETCONTROLTEXT, 0x47C, (LPARAM)g_typed.c_str());
     PostMessageA(box, WM_COMMAND, g_typed.empty() ? IDCANCEL : IDOK, 0);
-}
-
-static LRESULT CALLBACK User(int code, WPARAM window, LPARAM lparam)
-{
-    if (code == HCBT_ACTIVATE && GetWindow((HWND)window, GW_OWNER))
-        SetTimer((HWND)window, 1, 100, Answer);
-    return CallNextHookEx(NULL, code, window, lparam);
 }
 
 // The main window's template with its list attached, its data and a file job on them, in a folder of its own.
@@ -74,8 +67,7 @@ struct C_DataRig
     std::atomic<LONG> dataValid{0};
     DisplayContext display{&dialog, &list, &strings, 1033, &header, &records};
     C_File file;
-    DataFileJob job{{&dialog, &strings, 1033}, &file, &header, &records, &dataValid, OnRefresh, this};
-    int refreshes = 0;
+    DataFileJob job{{&dialog, &strings, 1033}, &file, &header, &records, &dataValid, Refreshed, this};
     C_MessageRecorder boxes{IDOK};
 
     C_DataRig(const std::string& bytes, std::initializer_list<std::string> points, LONG valid)
@@ -87,27 +79,19 @@ struct C_DataRig
             records.Append(NewRecordNode()), memcpy(records.Last()->record.bytes, Record(point).data(), 48);
     }
     ~C_DataRig() { ClearRecords(records), fs::remove_all(kFolder); }
-    static void OnRefresh(void* rig) { static_cast<C_DataRig*>(rig)->Refresh(); }
-    void Refresh() { display.dataValid = dataValid, refreshes++, RefreshDisplay(display); }
-    std::string Seen() // the points in the list, then the boxes shown, each checked for icon and owner
+    void Refresh() { display.dataValid = dataValid, RefreshDisplay(display); }
+    static void Refreshed(void* rig) { static_cast<C_DataRig*>(rig)->Refresh(); }
+    // The points in the list, the point count shown, and the boxes shown.
+    std::string Seen()
     {
         std::string seen;
         for (const RecordNode* node = records.First(); node; node = node->next)
             seen += std::string(node->record.bytes + 2, 2) + " ";
+        char shown[10] = "";
+        seen += "[" + std::string(shown, GetDlgItemTextA(dialog.Handle(), IDC_POINT_COUNT, shown, 10)) + "]";
         for (const C_MessageRecorder::Shown& box : boxes.Seen())
-            seen += "|" + box.caption + (box.type == 0x30 && box.owner == dialog.Handle() ? ": " : "? ") +
-                    box.text;
+            seen += "|" + box.caption + ": " + box.text;
         return seen;
-    }
-    // The command with its dialog when `typed` is given ("" for Cancel); else `direct` on the file `name`.
-    void Run(const char* typed, void (*command)(DataFileJob&), int (*direct)(DataFileJob&, const char*),
-             const char* name)
-    {
-        g_typed = typed && *typed ? (kFolder / typed).string() : "", g_asked = "";
-        HHOOK hook = SetWindowsHookExA(WH_CBT, User, NULL, GetCurrentThreadId());
-        const fs::path folder = fs::current_path(); // the dialog moves it to the chosen file's folder
-        typed ? command(job) : (void)direct(job, (kFolder / name).string().c_str());
-        UnhookWindowsHookEx(hook), fs::current_path(folder);
     }
 };
 
@@ -143,104 +127,86 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
             EXPECT_EQ(step.valid && step.byte2 != '-', !!IsWindowEnabled(rig.dialog.Item(kLabels[i]))) << i;
         }
         std::string rows;
+        LVITEMA item = {LVIF_TEXT, 0, 0, 0, 0, cell, 100, 0, 0, 0, 0, 0, NULL};
         for (int row = 0; row < ListView_GetItemCount(view) * 9; row++)
         {
-            ListView_GetItemText(view, row / 9, row % 9, cell, 100);
-            rows += cell + std::string("|");
+            item.iSubItem = row % 9;
+            rows += std::string(cell, SendMessageA(view, LVM_GETITEMTEXTA, row / 9, (LPARAM)&item)) + "|";
         }
         EXPECT_EQ(step.valid ? kRows : "", rows);
         for (int i = 0; i < 9; i++)
         {
-            auto row = std::find_if(std::begin(kStringTable), std::end(kStringTable),
-                                    [&](const StringRow& row) { return row.id == kTitles[i]; });
-            sprintf(text, Cp1252Of(step.language == 1031 ? row->german : row->english).c_str(), step.cubic);
+            for (const StringRow& row : kStringTable)
+                if (row.id == kTitles[i])
+                    sprintf(text, Cp1252Of(step.language == 1031 ? row.german : row.english).c_str(),
+                            step.cubic);
             LVCOLUMNA column = {LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, 0, 0, cell, 100, 0, 0, 0};
             ListView_GetColumn(view, i, &column);
             EXPECT_STREQ(text, cell);
             EXPECT_EQ(i ? LVCFMT_RIGHT : LVCFMT_LEFT, column.fmt & LVCFMT_JUSTIFYMASK) << i;
             // Fitted to its title already (the time column keeps 60): fitting again changes nothing.
-            if (!step.valid)
-                ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER);
-            EXPECT_EQ(column.cx, ListView_GetColumnWidth(view, i)) << i;
+            ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER);
+            EXPECT_TRUE(step.valid || column.cx == ListView_GetColumnWidth(view, i)) << i;
         }
     }
 }
 
-// Rows with a `typed` name run the command and answer its dialog ("" for Cancel), the others read the file.
-TEST(DataFile, OpenKeepsTheWellFormedRecordsAndShowsThemOnlyWhenTheFileEndsWhereARecordWouldBegin)
+const auto Read = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"); };
+const auto Write = +[](DataFileJob& job) { WriteDataFile(job, "data.dat"); };
+const auto WriteElsewhere = +[](DataFileJob& job) { WriteDataFile(job, "no\\data.dat"); };
+const auto ReadWrite =
+    +[](DataFileJob& job) { ReadDataFile(job, "data.dat"), WriteDataFile(job, "data.dat"); };
+
+// On the data "77" (valid unless `valid` is 0), in a folder whose "data.dat" holds `file` ("-" none, "/" a
+// folder) and then `after` (empty: unchanged). Rows with a `typed` name run the command and answer its dialog
+// with it ("" for Cancel). `failing`: the call of a write or a node allocation that fails.
+TEST(DataFile, OpenKeepsTheWellFormedRecordsAndSaveReplacesTheTargetOnlyWhenComplete_WriteSeam)
 {
     const std::string clean = kHeader + Record("01") + Record("--").replace(26, 1, 1, '\0') + Record("03");
+    const std::string saved = kHeader + Record("77");
     // clang-format off
-    const struct { const char* name; std::string bytes; LONG valid; std::string seen; int nodes = -1; const char* typed = NULL; } cases[] = {
-        {"header only", kHeader, 1, ""},
-        {"records, an empty slot among them", clean, 1, "01 -- 03 "},
-        {"short header", kHeader.substr(0, 82), 0, "|Karpolin: Can't read file. [1]"},
-        {"cut record", clean + Record("04").substr(0, 47), 0, "01 -- 03 |Karpolin: Can't read file. [2]"},
-        {"malformed, garbage, CR", kHeader + Record("01,") + "garbage" + Record("02"), 1, "02 "},
-        {"malformed, no CR after it", clean + Record("04,") + "garbage", 1, "01 -- 03 "},
-        {"a CR inside a block begins the next record", kHeader + Record("01").substr(0, 30) + Record("02"), 1, "02 "},
-        {"the card's end marker in a capture", kHeader + Record("01") + "o", 1, "01 "},
-        {"no node for the second record", clean, 0, "01 ", 1},
-        {"no such file", "", 1, "77 |Karpolin: Can't open file."},
-        {"Open cancelled", clean, 1, "77 ", -1, ""},
-        {"Open a typed name", clean, 1, "01 -- 03 ", -1, "in.dat"}};
+    const struct { const char* name; void (*run)(DataFileJob&); std::string file, seen, after = ""; int failing = 0; const char* typed = NULL; LONG valid = 1; } cases[] = {
+        {"header only", Read, kHeader, "[12]"},
+        {"records, an empty slot among them", Read, clean, "01 -- 03 [12]"},
+        {"short header", Read, kHeader.substr(0, 82), "[]|Karpolin: Can't read file. [1]"},
+        {"cut record", Read, clean + "\r 04", "01 -- 03 []|Karpolin: Can't read file. [2]"},
+        {"malformed, garbage, CR", Read, kHeader + Record("01,") + "junk" + Record("02"), "02 [12]"},
+        {"malformed, no CR after it", Read, clean + Record("04,") + "junk", "01 -- 03 [12]"},
+        {"a CR inside a block begins the next record", Read, kHeader + Record("01").substr(0, 30) + Record("02"), "02 [12]"},
+        {"the card's end marker in a capture", Read, saved + "o", "77 [12]"},
+        {"no node for the second record", Read, clean, "01 []", "", 2},
+        {"no such file", Read, "-", "77 []|Karpolin: Can't open file."},
+        {"Open cancelled", OpenDataFile, clean, "77 []", "", 0, ""},
+        {"Open a typed name", OpenDataFile, clean, "01 -- 03 [12]", "", 0, "data.dat"},
+        {"Open, then Save over the same file", ReadWrite, clean, "01 -- 03 [12]"},
+        {"Save to a new name", Write, "-", "77 []", saved},
+        {"Save over an old file", Write, "old", "77 []", saved},
+        {"a missing folder", WriteElsewhere, "-", "77 []|Karpolin: Can't create file."},
+        {"a folder in the target's place", Write, "/", "77 []|Karpolin: Can't create file."},
+        {"header write fails", Write, "old", "77 []|Karpolin: Can't write full file. [1]", "", 1},
+        {"record write fails", Write, "old", "77 []|Karpolin: Can't write full file. [2]", "", 2},
+        {"record write fails on a new name", Write, "-", "77 []|Karpolin: Can't write full file. [2]", "", 2},
+        {"Save without data", SaveDataFile, "old", "77 []|Karpolin: No Data available to save.", "", 0, "", 0},
+        {"Save cancelled", SaveDataFile, "old", "77 []", "", 0, ""},
+        {"Save as a typed name", SaveDataFile, "-", "77 []", saved, 0, "data.dat"}};
     // clang-format on
     for (const auto& row : cases)
     {
         SCOPED_TRACE(row.name);
-        C_DataRig rig(std::string(83, 'h'), {"77"}, 1);
-        File("in.dat", row.bytes), g_nodes = row.nodes;
-        rig.job.newNode = []() { return g_nodes-- ? NewRecordNode() : NULL; };
-        rig.Run(
-            row.typed, OpenDataFile,
-            [](DataFileJob& job, const char* name) { return ReadDataFile(job, name), 1; }, "in.dat");
-        EXPECT_EQ(row.typed ? kAsked : "", g_asked);
-        EXPECT_EQ(row.seen, rig.Seen());
-        EXPECT_EQ(row.valid, rig.dataValid.load());
-        const bool read = !row.bytes.empty() && (!row.typed || *row.typed);
-        char text[100] = "";
-        GetDlgItemTextA(rig.dialog.Handle(), IDC_POINT_COUNT, text, 100);
-        EXPECT_EQ(read, rig.refreshes);
-        EXPECT_STREQ(row.valid && read ? "12" : "", text) << "shown once DataValid is set";
-        if (read && row.valid && row.bytes == clean) // saved again, a clean file comes back byte for byte
-        {
-            WriteDataFile(rig.job, (kFolder / "again.dat").string().c_str());
-            EXPECT_EQ(clean, File("again.dat"));
-        }
-    }
-}
-
-// "/" as the old content: a folder stands where the file would go.
-TEST(DataFile, SaveReplacesTheTargetOnlyOnceEveryByteIsWritten_WriteSeam)
-{
-    // clang-format off
-    const struct { const char* name; const char* target; std::string old; int failingWrite; std::string seen; LONG valid = 1; const char* typed = NULL; } cases[] = {
-        {"new name", "data.dat", "", 0, ""},
-        {"over an old file", "data.dat", "old", 0, ""},
-        {"missing folder", "no\\data.dat", "", 0, "|Karpolin: Can't create file."},
-        {"a folder in the target's place", "data.dat", "/", 0, "|Karpolin: Can't create file."},
-        {"header write fails", "data.dat", "old", 1, "|Karpolin: Can't write full file. [1]"},
-        {"second record write fails", "data.dat", "old", 3, "|Karpolin: Can't write full file. [2]"},
-        {"record write fails on a new name", "data.dat", "", 2, "|Karpolin: Can't write full file. [2]"},
-        {"Save without data", "", "old", 0, "|Karpolin: No Data available to save.", 0, ""},
-        {"Save cancelled", "", "old", 0, "", 1, ""},
-        {"Save as a typed name", "", "", 0, "", 1, "data.dat"}};
-    // clang-format on
-    for (const auto& row : cases)
-    {
-        SCOPED_TRACE(row.name);
-        C_DataRig rig(kHeader, {"01", "--", "03"}, row.valid);
-        row.old == "/" ? fs::create_directory(kFolder / "data.dat") : File("data.dat", row.old).empty();
-        g_writes = 0, g_failingWrite = row.failingWrite;
-        InjectFileCalls(NULL, FailingWrite);
-        rig.Run(row.typed, SaveDataFile, WriteDataFile, row.target);
-        InjectFileCalls(NULL, NULL);
+        C_DataRig rig(kHeader, {"77"}, row.valid);
+        row.file == "/" ? fs::create_directory(kFolder / "data.dat") : File("data.dat", row.file).empty();
+        g_calls = 0, g_failing = row.failing;
+        rig.job.newNode = []() { return ++g_calls == g_failing ? NULL : NewRecordNode(); };
+        g_typed = row.typed && *row.typed ? (kFolder / row.typed).string() : "", g_asked = "";
+        const UINT_PTR user = SetTimer(NULL, 0, 50, User);
+        const fs::path folder = fs::current_path(); // where a name without a folder goes
+        InjectFileCalls(NULL, FailingWrite), fs::current_path(kFolder), row.run(rig.job);
+        InjectFileCalls(NULL, NULL), fs::current_path(folder), KillTimer(NULL, user);
         EXPECT_EQ(row.typed && row.valid ? kAsked : "", g_asked);
-        EXPECT_EQ("01 -- 03 " + row.seen, rig.Seen());
-        const bool saved = row.seen.empty() && (!row.typed || *row.typed);
-        const std::string old = row.old.empty() || row.old == "/" ? "-" : row.old;
-        EXPECT_EQ(saved ? kHeader + Record("01") + Record("--") + Record("03") : old, File("data.dat"));
-        // Nothing of the file of its own stays behind.
-        EXPECT_EQ(saved || !row.old.empty(), std::distance(fs::directory_iterator(kFolder), {}));
+        EXPECT_EQ(row.seen, rig.Seen());
+        const std::string after = row.after.empty() ? row.file : row.after;
+        EXPECT_EQ(after == "/" ? "-" : after, File("data.dat"));
+        EXPECT_EQ(after != "-", std::distance(fs::directory_iterator(kFolder), {}))
+            << "no file of its own left";
     }
 }
