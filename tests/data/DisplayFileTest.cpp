@@ -5,10 +5,11 @@
 
 #include "Resource.h"
 #include "data/DataFile.h"
-#include <commdlg.h>
 #include "data/ValueDisplay.h"
 #include "support/StringTableData.h"
 #include "support/TestDialog.h"
+#include "sys/OsClass.h"
+#include "sys/Target.h"
 #include "ui/ListView.h"
 #include "ui/StringTable.h"
 
@@ -18,8 +19,6 @@ namespace fs = std::filesystem;
 static const std::string kHeader(
     "__\304\263\366\337456__11:22:33_01.0\0.03__04:05:06_07.08.09__12_0003_1.293_0.01_06.0_0.98_001.5", 83);
 static const fs::path kFolder = fs::temp_directory_path() / "karpolin-data-test";
-static const std::string kAsked = "Please select filename|data.dat|Data files|All files";
-static std::string g_typed, g_asked;
 static int g_calls, g_failing;
 
 static std::string Record(const std::string& from2) // bytes 2 on, the rest of a well-formed record after them
@@ -40,22 +39,6 @@ static BOOL WINAPI FailingWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD
     return ++g_calls != g_failing && WriteFile(file, bytes, count, written, NULL);
 }
 
-// A user at the file dialog once it is up: notes title, name and file types, types g_typed and presses
-// Enter, or Cancel when it is empty.
-static void CALLBACK User(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    char text[MAX_PATH];
-    HWND box = GetActiveWindow();
-    if (!GetWindow(box, GW_OWNER) || !KillTimer(NULL, timer))
-        return;
-    GetWindowTextA(box, text, MAX_PATH), g_asked = text + std::string("|");
-    SendMessageA(box, CDM_GETSPEC, MAX_PATH, (LPARAM)text), g_asked += text;
-    for (int i = 0; SendDlgItemMessageA(box, 0x470, CB_GETLBTEXT, i, (LPARAM)text) > 0; i++)
-        g_asked += "|" + std::string(text);
-    SendMessageA(box, CDM_SETCONTROLTEXT, 0x47C, (LPARAM)g_typed.c_str());
-    PostMessageA(box, WM_COMMAND, g_typed.empty() ? IDCANCEL : IDOK, 0);
-}
-
 // The main window's template with its list attached, its data and a file job on them, in a folder of its own.
 struct C_DataRig
 {
@@ -70,19 +53,18 @@ struct C_DataRig
     DataFileJob job{{&dialog, &strings, 1033}, &file, &header, &records, &dataValid, Refreshed, this};
     C_MessageRecorder boxes{IDOK};
 
-    C_DataRig(const std::string& bytes, std::initializer_list<std::string> points, LONG valid)
+    C_DataRig(std::initializer_list<std::string> points, LONG valid)
     {
         fs::remove_all(kFolder), fs::create_directory(kFolder);
         records.Init(), dialog.Open(IDD_MAIN), list.Attach(dialog.Item(IDC_POINT_LIST), NULL);
-        memcpy(header.bytes, bytes.data(), 83), dataValid = valid;
+        memcpy(header.bytes, kHeader.data(), 83), dataValid = valid;
         for (const std::string& point : points)
             records.Append(NewRecordNode()), memcpy(records.Last()->record.bytes, Record(point).data(), 48);
     }
     ~C_DataRig() { ClearRecords(records), fs::remove_all(kFolder); }
     void Refresh() { display.dataValid = dataValid, RefreshDisplay(display); }
     static void Refreshed(void* rig) { static_cast<C_DataRig*>(rig)->Refresh(); }
-    // The points in the list, the point count shown, and the boxes shown.
-    std::string Seen()
+    std::string Seen() // the points in the list, the point count shown, the boxes shown
     {
         std::string seen;
         for (const RecordNode* node = records.First(); node; node = node->next)
@@ -106,25 +88,24 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
     const std::string kRows = "01|12:34:56|23|01234|567|89012|34567|8901|2345|"
                               "-5|12:34:56|23|01|567|89012|34567|\263\34401|2345|";
     const unsigned kTitles[] = {11, 40, 12, 13, 22, 14, 15, 16, 17};
-    const struct { LONG valid; char byte2; DWORD cubicOption; WORD language; char cubic; } steps[] = {
-        {0, 'x', 0, 1033, '\xB3'}, {1, 'x', 0, 1033, '\xB3'}, {1, 'x', 0, 1031, '\xB3'}, {1, 'x', 1, 1031, '3'},
-        {1, 'x', 2, 1033, '\xB3'}, {1, '-', 0, 1033, '\xB3'}, {0, 'x', 1, 1033, '3'}};
+    const struct { LONG valid; bool dashInByte2; DWORD cubicOption; WORD language; char cubic; } steps[] = {
+        {0, 0, 0, 1033, '\263'}, {1, 0, 0, 1033, '\263'}, {1, 0, 0, 1031, '\263'}, {1, 0, 1, 1031, '3'},
+        {1, 0, 2, 1033, '\263'}, {1, 1, 0, 1033, '\263'}, {0, 0, 1, 1033, '3'}};
     // clang-format on
-    C_DataRig rig(kHeader,
-                  {"01", "--", std::string("-5;23;12:34:56;01\00034;567 89012;34567;\263\34401", 41)}, 0);
+    C_DataRig rig({"01", "--", std::string("-5;23;12:34:56;01\00034;567 89012;34567;\263\34401", 41)}, 0);
     HWND view = rig.dialog.Item(IDC_POINT_LIST);
     for (const auto& step : steps)
     {
         SCOPED_TRACE(testing::Message() << "step " << &step - steps);
-        rig.header.bytes[2] = step.byte2 == 'x' ? kHeader[2] : step.byte2, rig.dataValid = step.valid;
+        rig.header.bytes[2] = step.dashInByte2 ? '-' : kHeader[2], rig.dataValid = step.valid;
         rig.display.simpleCubicMeter = step.cubicOption, rig.display.language = step.language;
         rig.Refresh();
         char text[200], cell[100];
         for (int i = 0; i < 12; i++)
         {
             sprintf(text, kShown[i], step.cubic), GetDlgItemTextA(rig.dialog.Handle(), kValues[i], cell, 100);
-            EXPECT_STREQ(step.valid && step.byte2 != '-' ? text : "", cell) << i;
-            EXPECT_EQ(step.valid && step.byte2 != '-', !!IsWindowEnabled(rig.dialog.Item(kLabels[i]))) << i;
+            EXPECT_STREQ(step.valid && !step.dashInByte2 ? text : "", cell) << i;
+            EXPECT_EQ(step.valid && !step.dashInByte2, !!IsWindowEnabled(rig.dialog.Item(kLabels[i]))) << i;
         }
         std::string rows;
         LVITEMA item = {LVIF_TEXT, 0, 0, 0, 0, cell, 100, 0, 0, 0, 0, 0, NULL};
@@ -144,8 +125,7 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
             ListView_GetColumn(view, i, &column);
             EXPECT_STREQ(text, cell);
             EXPECT_EQ(i ? LVCFMT_RIGHT : LVCFMT_LEFT, column.fmt & LVCFMT_JUSTIFYMASK) << i;
-            // Fitted to its title already (the time column keeps 60): fitting again changes nothing.
-            ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER);
+            ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER); // no change if fitted
             EXPECT_TRUE(step.valid || column.cx == ListView_GetColumnWidth(view, i)) << i;
         }
     }
@@ -154,59 +134,57 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
 const auto Read = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"); };
 const auto Write = +[](DataFileJob& job) { WriteDataFile(job, "data.dat"); };
 const auto WriteElsewhere = +[](DataFileJob& job) { WriteDataFile(job, "no\\data.dat"); };
-const auto ReadWrite =
-    +[](DataFileJob& job) { ReadDataFile(job, "data.dat"), WriteDataFile(job, "data.dat"); };
+const auto Resave = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"), WriteDataFile(job, "data.dat"); };
 
 // On the data "77" (valid unless `valid` is 0), in a folder whose "data.dat" holds `file` ("-" none, "/" a
-// folder) and then `after` (empty: unchanged). Rows with a `typed` name run the command and answer its dialog
-// with it ("" for Cancel). `failing`: the call of a write or a node allocation that fails.
+// folder) and then `after` (empty: unchanged). `failing`: the write or node allocation that fails.
 TEST(DataFile, OpenKeepsTheWellFormedRecordsAndSaveReplacesTheTargetOnlyWhenComplete_WriteSeam)
 {
     const std::string clean = kHeader + Record("01") + Record("--").replace(26, 1, 1, '\0') + Record("03");
-    const std::string saved = kHeader + Record("77");
     // clang-format off
-    const struct { const char* name; void (*run)(DataFileJob&); std::string file, seen, after = ""; int failing = 0; const char* typed = NULL; LONG valid = 1; } cases[] = {
+    const struct { const char* name; void (*run)(DataFileJob&); std::string file, seen, after = "";
+                   int failing = 0; LONG valid = 1; } cases[] = {
         {"header only", Read, kHeader, "[12]"},
         {"records, an empty slot among them", Read, clean, "01 -- 03 [12]"},
         {"short header", Read, kHeader.substr(0, 82), "[]|Karpolin: Can't read file. [1]"},
         {"cut record", Read, clean + "\r 04", "01 -- 03 []|Karpolin: Can't read file. [2]"},
         {"malformed, garbage, CR", Read, kHeader + Record("01,") + "junk" + Record("02"), "02 [12]"},
         {"malformed, no CR after it", Read, clean + Record("04,") + "junk", "01 -- 03 [12]"},
-        {"a CR inside a block begins the next record", Read, kHeader + Record("01").substr(0, 30) + Record("02"), "02 [12]"},
-        {"the card's end marker in a capture", Read, saved + "o", "77 [12]"},
+        {"CR inside a block", Read, kHeader + Record("01").substr(0, 30) + Record("02"), "02 [12]"},
+        {"the card's end marker in a capture", Read, kHeader + Record("77") + "o", "77 [12]"},
         {"no node for the second record", Read, clean, "01 []", "", 2},
         {"no such file", Read, "-", "77 []|Karpolin: Can't open file."},
-        {"Open cancelled", OpenDataFile, clean, "77 []", "", 0, ""},
-        {"Open a typed name", OpenDataFile, clean, "01 -- 03 [12]", "", 0, "data.dat"},
-        {"Open, then Save over the same file", ReadWrite, clean, "01 -- 03 [12]"},
-        {"Save to a new name", Write, "-", "77 []", saved},
-        {"Save over an old file", Write, "old", "77 []", saved},
+        {"Open, then Save over the same file", Resave, clean, "01 -- 03 [12]"},
+        {"Save to a new name", Write, "-", "77 []", kHeader + Record("77")},
+        {"Save over an old file", Write, "old", "77 []", kHeader + Record("77")},
         {"a missing folder", WriteElsewhere, "-", "77 []|Karpolin: Can't create file."},
         {"a folder in the target's place", Write, "/", "77 []|Karpolin: Can't create file."},
         {"header write fails", Write, "old", "77 []|Karpolin: Can't write full file. [1]", "", 1},
         {"record write fails", Write, "old", "77 []|Karpolin: Can't write full file. [2]", "", 2},
         {"record write fails on a new name", Write, "-", "77 []|Karpolin: Can't write full file. [2]", "", 2},
-        {"Save without data", SaveDataFile, "old", "77 []|Karpolin: No Data available to save.", "", 0, "", 0},
-        {"Save cancelled", SaveDataFile, "old", "77 []", "", 0, ""},
-        {"Save as a typed name", SaveDataFile, "-", "77 []", saved, 0, "data.dat"}};
+        {"Save without data", SaveDataFile, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
     // clang-format on
     for (const auto& row : cases)
     {
         SCOPED_TRACE(row.name);
-        C_DataRig rig(kHeader, {"77"}, row.valid);
+        C_DataRig rig({"77"}, row.valid);
         row.file == "/" ? fs::create_directory(kFolder / "data.dat") : File("data.dat", row.file).empty();
         g_calls = 0, g_failing = row.failing;
         rig.job.newNode = []() { return ++g_calls == g_failing ? NULL : NewRecordNode(); };
-        g_typed = row.typed && *row.typed ? (kFolder / row.typed).string() : "", g_asked = "";
-        const UINT_PTR user = SetTimer(NULL, 0, 50, User);
         const fs::path folder = fs::current_path(); // where a name without a folder goes
         InjectFileCalls(NULL, FailingWrite), fs::current_path(kFolder), row.run(rig.job);
-        InjectFileCalls(NULL, NULL), fs::current_path(folder), KillTimer(NULL, user);
-        EXPECT_EQ(row.typed && row.valid ? kAsked : "", g_asked);
+        InjectFileCalls(NULL, NULL), fs::current_path(folder);
         EXPECT_EQ(row.seen, rig.Seen());
         const std::string after = row.after.empty() ? row.file : row.after;
         EXPECT_EQ(after == "/" ? "-" : after, File("data.dat"));
-        EXPECT_EQ(after != "-", std::distance(fs::directory_iterator(kFolder), {}))
-            << "no file of its own left";
+        EXPECT_EQ(after != "-", std::distance(fs::directory_iterator(kFolder), {})) << "a file of its own";
     }
+}
+
+TEST(FileDialog, OlderSystemsGetTheShorterStructure)
+{
+    for (DWORD os : {OS_95, OS_95_OSR2, OS_98, OS_98_SE, OS_ME, OS_NT4})
+        EXPECT_EQ(Target::kOpenFileNameOldSize, FileDialogStructSize(os)) << os;
+    for (DWORD os : {OS_2000, OS_XP, OS_2003, OS_VISTA})
+        EXPECT_EQ(Target::kOpenFileNameSize, FileDialogStructSize(os)) << os;
 }
