@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "Resource.h"
 #include "data/DataFile.h"
-#include <commdlg.h>
 #include "data/ValueDisplay.h"
 #include "support/StringTableData.h"
 #include "support/TestDialog.h"
+#include "sys/OsClass.h"
+#include "sys/Target.h"
 #include "ui/ListView.h"
 #include "ui/StringTable.h"
 
@@ -19,9 +19,7 @@ namespace fs = std::filesystem;
 static const std::string kHeader(
     "__\304\263\366\337456__11:22:33_01.0\0.03__04:05:06_07.08.09__12_0003_1.293_0.01_06.0_0.98_001.5", 83);
 static const fs::path kFolder = fs::temp_directory_path() / "karpolin-data-test";
-static const std::string kAsked = "Please select filename|data.dat|Data files|All files";
-static std::string g_typed, g_asked;
-static int g_writes, g_failingWrite, g_nodes;
+static int g_calls, g_failing;
 
 static std::string Record(const std::string& from2) // bytes 2 on, the rest of a well-formed record after them
 {
@@ -30,37 +28,15 @@ static std::string Record(const std::string& from2) // bytes 2 on, the rest of a
 
 static std::string File(const char* name, const std::string& put = "") // what it holds, "-" when missing
 {
-    if (!put.empty())
+    if (put != "-" && !put.empty())
         std::ofstream(kFolder / name, std::ios::binary) << put;
     std::ifstream in(kFolder / name, std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "-";
 }
 
-// Half of the bytes reach the disk and the write fails, as on a full disk or a pulled stick.
 static BOOL WINAPI FailingWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED)
 {
-    const int fails = ++g_writes == g_failingWrite;
-    return WriteFile(file, bytes, fails ? count / 2 : count, written, NULL) && !fails;
-}
-
-// A user at the file dialog once it is up: notes title, name and file types, types g_typed and presses
-// Enter, or Cancel when it is empty.
-static void CALLBACK Answer(HWND box, UINT, UINT_PTR timer, DWORD)
-{
-    char text[MAX_PATH];
-    KillTimer(box, timer), GetWindowTextA(box, text, MAX_PATH), g_asked = text + std::string("|");
-    SendMessageA(box, CDM_GETSPEC, MAX_PATH, (LPARAM)text), g_asked += text;
-    for (int i = 0; SendDlgItemMessageA(box, 0x470, CB_GETLBTEXT, i, (LPARAM)text) > 0; i++)
-        g_asked += "|" + std::string(text);
-    SendMessageA(box, CDM_SETCONTROLTEXT, 0x47C, (LPARAM)g_typed.c_str());
-    PostMessageA(box, WM_COMMAND, g_typed.empty() ? IDCANCEL : IDOK, 0);
-}
-
-static LRESULT CALLBACK User(int code, WPARAM window, LPARAM lparam)
-{
-    if (code == HCBT_ACTIVATE && GetWindow((HWND)window, GW_OWNER))
-        SetTimer((HWND)window, 1, 100, Answer);
-    return CallNextHookEx(NULL, code, window, lparam);
+    return ++g_calls != g_failing && WriteFile(file, bytes, count, written, NULL);
 }
 
 // The main window's template with its list attached, its data and a file job on them, in a folder of its own.
@@ -74,40 +50,30 @@ struct C_DataRig
     std::atomic<LONG> dataValid{0};
     DisplayContext display{&dialog, &list, &strings, 1033, &header, &records};
     C_File file;
-    DataFileJob job{{&dialog, &strings, 1033}, &file, &header, &records, &dataValid, OnRefresh, this};
-    int refreshes = 0;
+    DataFileJob job{{&dialog, &strings, 1033}, &file, &header, &records, &dataValid, Refreshed, this};
     C_MessageRecorder boxes{IDOK};
 
-    C_DataRig(const std::string& bytes, std::initializer_list<std::string> points, LONG valid)
+    C_DataRig(std::initializer_list<std::string> points, LONG valid)
     {
         fs::remove_all(kFolder), fs::create_directory(kFolder);
         records.Init(), dialog.Open(IDD_MAIN), list.Attach(dialog.Item(IDC_POINT_LIST), NULL);
-        memcpy(header.bytes, bytes.data(), 83), dataValid = valid;
+        memcpy(header.bytes, kHeader.data(), 83), dataValid = valid;
         for (const std::string& point : points)
             records.Append(NewRecordNode()), memcpy(records.Last()->record.bytes, Record(point).data(), 48);
     }
     ~C_DataRig() { ClearRecords(records), fs::remove_all(kFolder); }
-    static void OnRefresh(void* rig) { static_cast<C_DataRig*>(rig)->Refresh(); }
-    void Refresh() { display.dataValid = dataValid, refreshes++, RefreshDisplay(display); }
-    std::string Seen() // the points in the list, then the boxes shown, each checked for icon and owner
+    void Refresh() { display.dataValid = dataValid, RefreshDisplay(display); }
+    static void Refreshed(void* rig) { static_cast<C_DataRig*>(rig)->Refresh(); }
+    std::string Seen() // the points in the list, the point count shown, the boxes shown
     {
         std::string seen;
         for (const RecordNode* node = records.First(); node; node = node->next)
             seen += std::string(node->record.bytes + 2, 2) + " ";
+        char shown[10] = "";
+        seen += "[" + std::string(shown, GetDlgItemTextA(dialog.Handle(), IDC_POINT_COUNT, shown, 10)) + "]";
         for (const C_MessageRecorder::Shown& box : boxes.Seen())
-            seen += "|" + box.caption + (box.type == 0x30 && box.owner == dialog.Handle() ? ": " : "? ") +
-                    box.text;
+            seen += "|" + box.caption + ": " + box.text;
         return seen;
-    }
-    // The command with its dialog when `typed` is given ("" for Cancel); else `direct` on the file `name`.
-    void Run(const char* typed, void (*command)(DataFileJob&), int (*direct)(DataFileJob&, const char*),
-             const char* name)
-    {
-        g_typed = typed && *typed ? (kFolder / typed).string() : "", g_asked = "";
-        HHOOK hook = SetWindowsHookExA(WH_CBT, User, NULL, GetCurrentThreadId());
-        const fs::path folder = fs::current_path(); // the dialog moves it to the chosen file's folder
-        typed ? command(job) : (void)direct(job, (kFolder / name).string().c_str());
-        UnhookWindowsHookEx(hook), fs::current_path(folder);
     }
 };
 
@@ -122,125 +88,103 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
     const std::string kRows = "01|12:34:56|23|01234|567|89012|34567|8901|2345|"
                               "-5|12:34:56|23|01|567|89012|34567|\263\34401|2345|";
     const unsigned kTitles[] = {11, 40, 12, 13, 22, 14, 15, 16, 17};
-    const struct { LONG valid; char byte2; DWORD cubicOption; WORD language; char cubic; } steps[] = {
-        {0, 'x', 0, 1033, '\xB3'}, {1, 'x', 0, 1033, '\xB3'}, {1, 'x', 0, 1031, '\xB3'}, {1, 'x', 1, 1031, '3'},
-        {1, 'x', 2, 1033, '\xB3'}, {1, '-', 0, 1033, '\xB3'}, {0, 'x', 1, 1033, '3'}};
+    const struct { LONG valid; bool dashInByte2; DWORD cubicOption; WORD language; char cubic; } steps[] = {
+        {0, 0, 0, 1033, '\263'}, {1, 0, 0, 1033, '\263'}, {1, 0, 0, 1031, '\263'}, {1, 0, 1, 1031, '3'},
+        {1, 0, 2, 1033, '\263'}, {1, 1, 0, 1033, '\263'}, {0, 0, 1, 1033, '3'}};
     // clang-format on
-    C_DataRig rig(kHeader,
-                  {"01", "--", std::string("-5;23;12:34:56;01\00034;567 89012;34567;\263\34401", 41)}, 0);
+    C_DataRig rig({"01", "--", std::string("-5;23;12:34:56;01\00034;567 89012;34567;\263\34401", 41)}, 0);
     HWND view = rig.dialog.Item(IDC_POINT_LIST);
     for (const auto& step : steps)
     {
         SCOPED_TRACE(testing::Message() << "step " << &step - steps);
-        rig.header.bytes[2] = step.byte2 == 'x' ? kHeader[2] : step.byte2, rig.dataValid = step.valid;
+        rig.header.bytes[2] = step.dashInByte2 ? '-' : kHeader[2], rig.dataValid = step.valid;
         rig.display.simpleCubicMeter = step.cubicOption, rig.display.language = step.language;
         rig.Refresh();
         char text[200], cell[100];
         for (int i = 0; i < 12; i++)
         {
             sprintf(text, kShown[i], step.cubic), GetDlgItemTextA(rig.dialog.Handle(), kValues[i], cell, 100);
-            EXPECT_STREQ(step.valid && step.byte2 != '-' ? text : "", cell) << i;
-            EXPECT_EQ(step.valid && step.byte2 != '-', !!IsWindowEnabled(rig.dialog.Item(kLabels[i]))) << i;
+            EXPECT_STREQ(step.valid && !step.dashInByte2 ? text : "", cell) << i;
+            EXPECT_EQ(step.valid && !step.dashInByte2, !!IsWindowEnabled(rig.dialog.Item(kLabels[i]))) << i;
         }
         std::string rows;
+        LVITEMA item = {LVIF_TEXT, 0, 0, 0, 0, cell, 100, 0, 0, 0, 0, 0, NULL};
         for (int row = 0; row < ListView_GetItemCount(view) * 9; row++)
         {
-            ListView_GetItemText(view, row / 9, row % 9, cell, 100);
-            rows += cell + std::string("|");
+            item.iSubItem = row % 9;
+            rows += std::string(cell, SendMessageA(view, LVM_GETITEMTEXTA, row / 9, (LPARAM)&item)) + "|";
         }
         EXPECT_EQ(step.valid ? kRows : "", rows);
         for (int i = 0; i < 9; i++)
         {
-            auto row = std::find_if(std::begin(kStringTable), std::end(kStringTable),
-                                    [&](const StringRow& row) { return row.id == kTitles[i]; });
-            sprintf(text, Cp1252Of(step.language == 1031 ? row->german : row->english).c_str(), step.cubic);
+            for (const StringRow& row : kStringTable)
+                if (row.id == kTitles[i])
+                    sprintf(text, Cp1252Of(step.language == 1031 ? row.german : row.english).c_str(),
+                            step.cubic);
             LVCOLUMNA column = {LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, 0, 0, cell, 100, 0, 0, 0};
             ListView_GetColumn(view, i, &column);
             EXPECT_STREQ(text, cell);
             EXPECT_EQ(i ? LVCFMT_RIGHT : LVCFMT_LEFT, column.fmt & LVCFMT_JUSTIFYMASK) << i;
-            // Fitted to its title already (the time column keeps 60): fitting again changes nothing.
-            if (!step.valid)
-                ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER);
-            EXPECT_EQ(column.cx, ListView_GetColumnWidth(view, i)) << i;
+            ListView_SetColumnWidth(view, i, i == 1 ? 60 : LVSCW_AUTOSIZE_USEHEADER); // no change if fitted
+            EXPECT_TRUE(step.valid || column.cx == ListView_GetColumnWidth(view, i)) << i;
         }
     }
 }
 
-// Rows with a `typed` name run the command and answer its dialog ("" for Cancel), the others read the file.
-TEST(DataFile, OpenKeepsTheWellFormedRecordsAndShowsThemOnlyWhenTheFileEndsWhereARecordWouldBegin)
+const auto Read = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"); };
+const auto Write = +[](DataFileJob& job) { WriteDataFile(job, "data.dat"); };
+const auto WriteElsewhere = +[](DataFileJob& job) { WriteDataFile(job, "no\\data.dat"); };
+const auto Resave = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"), WriteDataFile(job, "data.dat"); };
+
+// On the data "77" (valid unless `valid` is 0), in a folder whose "data.dat" holds `file` ("-" none, "/" a
+// folder) and then `after` (empty: unchanged). `failing`: the write or node allocation that fails.
+TEST(DataFile, OpenKeepsTheWellFormedRecordsAndSaveReplacesTheTargetOnlyWhenComplete_WriteSeam)
 {
     const std::string clean = kHeader + Record("01") + Record("--").replace(26, 1, 1, '\0') + Record("03");
     // clang-format off
-    const struct { const char* name; std::string bytes; LONG valid; std::string seen; int nodes = -1; const char* typed = NULL; } cases[] = {
-        {"header only", kHeader, 1, ""},
-        {"records, an empty slot among them", clean, 1, "01 -- 03 "},
-        {"short header", kHeader.substr(0, 82), 0, "|Karpolin: Can't read file. [1]"},
-        {"cut record", clean + Record("04").substr(0, 47), 0, "01 -- 03 |Karpolin: Can't read file. [2]"},
-        {"malformed, garbage, CR", kHeader + Record("01,") + "garbage" + Record("02"), 1, "02 "},
-        {"malformed, no CR after it", clean + Record("04,") + "garbage", 1, "01 -- 03 "},
-        {"a CR inside a block begins the next record", kHeader + Record("01").substr(0, 30) + Record("02"), 1, "02 "},
-        {"the card's end marker in a capture", kHeader + Record("01") + "o", 1, "01 "},
-        {"no node for the second record", clean, 0, "01 ", 1},
-        {"no such file", "", 1, "77 |Karpolin: Can't open file."},
-        {"Open cancelled", clean, 1, "77 ", -1, ""},
-        {"Open a typed name", clean, 1, "01 -- 03 ", -1, "in.dat"}};
+    const struct { const char* name; void (*run)(DataFileJob&); std::string file, seen, after = "";
+                   int failing = 0; LONG valid = 1; } cases[] = {
+        {"header only", Read, kHeader, "[12]"},
+        {"records, an empty slot among them", Read, clean, "01 -- 03 [12]"},
+        {"short header", Read, kHeader.substr(0, 82), "[]|Karpolin: Can't read file. [1]"},
+        {"cut record", Read, clean + "\r 04", "01 -- 03 []|Karpolin: Can't read file. [2]"},
+        {"malformed, garbage, CR", Read, kHeader + Record("01,") + "junk" + Record("02"), "02 [12]"},
+        {"malformed, no CR after it", Read, clean + Record("04,") + "junk", "01 -- 03 [12]"},
+        {"CR inside a block", Read, kHeader + Record("01").substr(0, 30) + Record("02"), "02 [12]"},
+        {"the card's end marker in a capture", Read, kHeader + Record("77") + "o", "77 [12]"},
+        {"no node for the second record", Read, clean, "01 []", "", 2},
+        {"no such file", Read, "-", "77 []|Karpolin: Can't open file."},
+        {"Open, then Save over the same file", Resave, clean, "01 -- 03 [12]"},
+        {"Save to a new name", Write, "-", "77 []", kHeader + Record("77")},
+        {"Save over an old file", Write, "old", "77 []", kHeader + Record("77")},
+        {"a missing folder", WriteElsewhere, "-", "77 []|Karpolin: Can't create file."},
+        {"a folder in the target's place", Write, "/", "77 []|Karpolin: Can't create file."},
+        {"header write fails", Write, "old", "77 []|Karpolin: Can't write full file. [1]", "", 1},
+        {"record write fails", Write, "old", "77 []|Karpolin: Can't write full file. [2]", "", 2},
+        {"record write fails on a new name", Write, "-", "77 []|Karpolin: Can't write full file. [2]", "", 2},
+        {"Save without data", SaveDataFile, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
     // clang-format on
     for (const auto& row : cases)
     {
         SCOPED_TRACE(row.name);
-        C_DataRig rig(std::string(83, 'h'), {"77"}, 1);
-        File("in.dat", row.bytes), g_nodes = row.nodes;
-        rig.job.newNode = []() { return g_nodes-- ? NewRecordNode() : NULL; };
-        rig.Run(
-            row.typed, OpenDataFile,
-            [](DataFileJob& job, const char* name) { return ReadDataFile(job, name), 1; }, "in.dat");
-        EXPECT_EQ(row.typed ? kAsked : "", g_asked);
+        C_DataRig rig({"77"}, row.valid);
+        row.file == "/" ? fs::create_directory(kFolder / "data.dat") : File("data.dat", row.file).empty();
+        g_calls = 0, g_failing = row.failing;
+        rig.job.newNode = []() { return ++g_calls == g_failing ? NULL : NewRecordNode(); };
+        const fs::path folder = fs::current_path(); // where a name without a folder goes
+        InjectFileCalls(NULL, FailingWrite), fs::current_path(kFolder), row.run(rig.job);
+        InjectFileCalls(NULL, NULL), fs::current_path(folder);
         EXPECT_EQ(row.seen, rig.Seen());
-        EXPECT_EQ(row.valid, rig.dataValid.load());
-        const bool read = !row.bytes.empty() && (!row.typed || *row.typed);
-        char text[100] = "";
-        GetDlgItemTextA(rig.dialog.Handle(), IDC_POINT_COUNT, text, 100);
-        EXPECT_EQ(read, rig.refreshes);
-        EXPECT_STREQ(row.valid && read ? "12" : "", text) << "shown once DataValid is set";
-        if (read && row.valid && row.bytes == clean) // saved again, a clean file comes back byte for byte
-        {
-            WriteDataFile(rig.job, (kFolder / "again.dat").string().c_str());
-            EXPECT_EQ(clean, File("again.dat"));
-        }
+        const std::string after = row.after.empty() ? row.file : row.after;
+        EXPECT_EQ(after == "/" ? "-" : after, File("data.dat"));
+        EXPECT_EQ(after != "-", std::distance(fs::directory_iterator(kFolder), {})) << "a file of its own";
     }
 }
 
-// "/" as the old content: a folder stands where the file would go.
-TEST(DataFile, SaveReplacesTheTargetOnlyOnceEveryByteIsWritten_WriteSeam)
+TEST(FileDialog, OlderSystemsGetTheShorterStructure)
 {
-    // clang-format off
-    const struct { const char* name; const char* target; std::string old; int failingWrite; std::string seen; LONG valid = 1; const char* typed = NULL; } cases[] = {
-        {"new name", "data.dat", "", 0, ""},
-        {"over an old file", "data.dat", "old", 0, ""},
-        {"missing folder", "no\\data.dat", "", 0, "|Karpolin: Can't create file."},
-        {"a folder in the target's place", "data.dat", "/", 0, "|Karpolin: Can't create file."},
-        {"header write fails", "data.dat", "old", 1, "|Karpolin: Can't write full file. [1]"},
-        {"second record write fails", "data.dat", "old", 3, "|Karpolin: Can't write full file. [2]"},
-        {"record write fails on a new name", "data.dat", "", 2, "|Karpolin: Can't write full file. [2]"},
-        {"Save without data", "", "old", 0, "|Karpolin: No Data available to save.", 0, ""},
-        {"Save cancelled", "", "old", 0, "", 1, ""},
-        {"Save as a typed name", "", "", 0, "", 1, "data.dat"}};
-    // clang-format on
-    for (const auto& row : cases)
-    {
-        SCOPED_TRACE(row.name);
-        C_DataRig rig(kHeader, {"01", "--", "03"}, row.valid);
-        row.old == "/" ? fs::create_directory(kFolder / "data.dat") : File("data.dat", row.old).empty();
-        g_writes = 0, g_failingWrite = row.failingWrite;
-        InjectFileCalls(NULL, FailingWrite);
-        rig.Run(row.typed, SaveDataFile, WriteDataFile, row.target);
-        InjectFileCalls(NULL, NULL);
-        EXPECT_EQ(row.typed && row.valid ? kAsked : "", g_asked);
-        EXPECT_EQ("01 -- 03 " + row.seen, rig.Seen());
-        const bool saved = row.seen.empty() && (!row.typed || *row.typed);
-        const std::string old = row.old.empty() || row.old == "/" ? "-" : row.old;
-        EXPECT_EQ(saved ? kHeader + Record("01") + Record("--") + Record("03") : old, File("data.dat"));
-        // Nothing of the file of its own stays behind.
-        EXPECT_EQ(saved || !row.old.empty(), std::distance(fs::directory_iterator(kFolder), {}));
-    }
+    for (DWORD os : {OS_95, OS_95_OSR2, OS_98, OS_98_SE, OS_ME, OS_NT4})
+        EXPECT_EQ(Target::kOpenFileNameOldSize, FileDialogStructSize(os)) << os;
+    for (DWORD os : {OS_2000, OS_XP, OS_2003, OS_VISTA})
+        EXPECT_EQ(Target::kOpenFileNameSize, FileDialogStructSize(os)) << os;
 }
