@@ -201,7 +201,8 @@ static int WriteData(DataFileJob& job, UINT* failed)
     for (const RecordNode* node = job.records->First(); node; node = node->next)
         if (!file.Write(PointRecord::kSize, node->record.bytes))
             return 0;
-    return 1;
+    // On the disk before the target is replaced: a stick pulled later must not take the bytes along.
+    return file.Flush();
 }
 
 // A file of its own beside the target, so that a failed write never leaves the target half written.

@@ -23,6 +23,8 @@ public:
     // read the system refuses for want of resources is redone in pieces of 1 MiB.
     int Read(DWORD count, void* buffer, DWORD* received = NULL);
     int Write(DWORD count, const void* buffer);
+    // 1 when what was written has reached the disk.
+    int Flush() { return FlushFileBuffers(m_file) ? 1 : 0; }
     // 0 when no file was open.
     int Close();
     // 1 when the position is the file's size; 0 also when either cannot be had.
