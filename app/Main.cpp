@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "Resource.h"
+#include "app/MainWindow.h"
 #include "crash/CrashHandler.h"
-#include "ui/Dialog.h"
 
 // The crash handler is the first static object of the program, so that it is constructed (and
 // installs its filter) before every other one. It lives here, in the entry routine's file, because
@@ -10,10 +10,12 @@
 // member that nothing references would not be linked at all.
 static C_CrashHandler s_crashHandler;
 
-// The main window. Until its own class takes over, the dialog base runs its template alone: the
-// layout, the menu bar and Esc to close.
-static C_Dialog s_mainWindow;
+// The main window owns every other object of the program; its construction makes no window, file,
+// key or thread.
+static C_MainWindow s_mainWindow;
 
+// The program's whole life is the main window's modal run: 0 after a normal end, -1 when the
+// window cannot be made.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     return (int)s_mainWindow.DoModal(instance, IDD_MAIN, 0);

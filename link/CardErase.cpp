@@ -25,7 +25,7 @@ static int Erase(const EraseJob& job, C_Port& port)
 
 int EraseCard(EraseJob& job)
 {
-    if (ShowLinkMessage(job.owner, kStringEraseQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (ShowStringMessage(job.owner, MB_YESNO | MB_ICONQUESTION, kStringEraseQuestion) != IDYES)
         return 0;
     C_SerialPort serial(job.owner, job.portName, job.portNameFieldSize, job.baudOption);
     C_Port& port = job.port ? *job.port : serial;
@@ -41,7 +41,7 @@ int EraseCard(EraseJob& job)
         ClearRecords(*job.records);
         if (job.refreshDisplay)
             job.refreshDisplay(job.context);
-        ShowLinkMessage(job.owner, kStringCardErased, MB_ICONINFORMATION);
+        ShowStringMessage(job.owner, MB_ICONINFORMATION, kStringCardErased);
     }
     SetWaitCursor(job, 0);
     port.Close();

@@ -68,14 +68,14 @@ int C_SerialPort::Open()
     if (!m_name[0])
     {
         // A name that overran its field is no port of ours: the user hears what a missing one gives.
-        ShowLinkMessage(m_owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
+        ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantOpenPort);
         return 0;
     }
     // No sharing: while another program holds the port, the card is not ours to talk to.
     HANDLE port = CreateFileA(m_name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (port == INVALID_HANDLE_VALUE)
     {
-        ShowLinkMessage(m_owner, kStringCantOpenPort, MB_ICONEXCLAMATION);
+        ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantOpenPort);
         return 0;
     }
     m_handle = port;
@@ -86,7 +86,7 @@ int C_SerialPort::Open()
     ApplyLineSettings(dcb, m_baudOption);
     if (!SetCommState(m_handle, &dcb))
     {
-        ShowLinkMessage(m_owner, kStringCantSetCommState, MB_ICONEXCLAMATION);
+        ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantSetCommState);
         Close();
         return 0;
     }

@@ -2,6 +2,39 @@
 
 #include <stdio.h>
 
+#include <atomic>
+
+namespace
+{
+
+// The property lookup behind every message costs a trip to the window server under Wine (about 13 us);
+// filling a list of 10,000 rows sends 100,000 messages. Each thread remembers its last window of each
+// kind; a Detach or a destroyed window anywhere makes every remembered window stale.
+struct DispatchCache
+{
+    HWND window;
+    LONG generation;
+    C_SubClassing* record;
+};
+
+std::atomic<LONG> s_generation(0);
+thread_local DispatchCache t_cache[3];
+
+DispatchCache* CacheOf(DWORD kind)
+{
+    switch (kind)
+    {
+    case C_SubClassing::kImageControl:
+        return &t_cache[0];
+    case C_SubClassing::kListView:
+        return &t_cache[1];
+    default:
+        return &t_cache[2];
+    }
+}
+
+} // namespace
+
 void C_SubClassing::PropertyName(DWORD kind, char (&name)[kPropertyNameSize])
 {
     _snprintf(name, sizeof(name) - 1, "_C_SubClassing_Property_%08X", (unsigned)kind);
@@ -64,14 +97,24 @@ int C_SubClassing::Detach()
         RemovePropA(m_window, name);
     }
     m_previous = NULL;
+    ++s_generation;
     return 1;
 }
 
 LRESULT C_SubClassing::Dispatch(DWORD kind, HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    char name[kPropertyNameSize];
-    PropertyName(kind, name);
-    C_SubClassing* record = static_cast<C_SubClassing*>(GetPropA(window, name));
+    DispatchCache& cache = *CacheOf(kind);
+    const LONG generation = s_generation.load();
+    C_SubClassing* record = cache.record;
+    if (cache.window != window || cache.generation != generation)
+    {
+        char name[kPropertyNameSize];
+        PropertyName(kind, name);
+        record = static_cast<C_SubClassing*>(GetPropA(window, name));
+        cache = {window, generation, record};
+    }
+    if (message == WM_NCDESTROY)
+        ++s_generation; // the handle may come back as another window
     if (!record)
         return 0;
     LRESULT result = 0;
