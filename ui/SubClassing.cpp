@@ -9,7 +9,8 @@ namespace
 
 // The property lookup behind every message costs a trip to the window server under Wine (about 13 us);
 // filling a list of 10,000 rows sends 100,000 messages. Each thread remembers its last window of each
-// kind; a Detach or a destroyed window anywhere makes every remembered window stale.
+// kind; an Attach or a destroyed window anywhere makes every remembered window stale (a Detach puts
+// back the procedure, so the window's messages no longer come here).
 struct DispatchCache
 {
     HWND window;
@@ -80,6 +81,7 @@ int C_SubClassing::Attach(HWND window, SubClassCallback callback, void* userData
     if (!m_previous)
         return 0;
     SetPropA(window, name, this);
+    ++s_generation;
     return 1;
 }
 
@@ -97,7 +99,6 @@ int C_SubClassing::Detach()
         RemovePropA(m_window, name);
     }
     m_previous = NULL;
-    ++s_generation;
     return 1;
 }
 
