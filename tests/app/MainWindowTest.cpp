@@ -132,5 +132,5 @@ TEST(Program, EndsWithExitCode0AfterExit)
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
     EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code) && code == 0) << code;
     TerminateProcess(process.hProcess, 1), CloseHandle(process.hThread), CloseHandle(process.hProcess);
-    SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); // what it saved in the test prefix
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); // what it saved in the test prefix
 }
