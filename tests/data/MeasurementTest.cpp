@@ -13,6 +13,7 @@
 namespace
 {
 
+// Its ';' are exactly the seven separators.
 const char kRecord[] = "\r 01;00;12:00:00;00012;020 00000;00000;0020;0000";
 
 RecordNode* Node(char point)
@@ -41,7 +42,6 @@ std::string Points(const RecordList& list)
 
 TEST(RecordRule, OnlyTheSevenSeparatorsAreTestedAndOnlyTwoDashesMakeAnEmptySlot)
 {
-    const int separators[] = {4, 7, 16, 22, 32, 38, 43};
     PointRecord record;
     memcpy(record.bytes, kRecord, 48);
     for (int position = 0; position < PointRecord::kSize; position++)
@@ -49,7 +49,7 @@ TEST(RecordRule, OnlyTheSevenSeparatorsAreTestedAndOnlyTwoDashesMakeAnEmptySlot)
         {
             PointRecord changed = record;
             changed.bytes[position] = value;
-            EXPECT_EQ(std::count(separators, separators + 7, position) ? 0 : 1, IsWellFormed(changed))
+            EXPECT_EQ(kRecord[position] != ';', IsWellFormed(changed))
                 << "byte " << position << " = " << (int)value;
         }
     for (const char* point : {"--", "-5", "5-", "01"})
@@ -67,18 +67,15 @@ TEST(RecordList, KeepsArrivalOrderUnlinksAnywhereAndClears)
     RecordNode* nodes[5];
     for (int i = 0; i < 5; i++)
         list.Append(nodes[i] = Node((char)('1' + i)));
-    EXPECT_EQ("12345", Points(list));
     for (int i : {2, 0, 4})
         EXPECT_EQ(1, list.Remove(nodes[i]));
     EXPECT_EQ(0, list.Remove(nodes[2])) << "already removed";
     other.Append(nodes[0]);
     EXPECT_EQ(0, list.Remove(nodes[0])) << "a node of another list";
     EXPECT_EQ("24", Points(list));
-    EXPECT_EQ("1", Points(other));
     DeleteRecordNode(nodes[2]), DeleteRecordNode(nodes[4]);
     ClearRecords(other), ClearRecords(list);
     EXPECT_TRUE(list.First() == NULL && list.Last() == NULL);
-    ClearRecords(list); // an empty list: nothing happens
     list.Append(Node('7'));
     EXPECT_EQ("7", Points(list));
     ClearRecords(list);
@@ -87,7 +84,7 @@ TEST(RecordList, KeepsArrivalOrderUnlinksAnywhereAndClears)
 // Rounds, because the two threads must really run at once at some point, also on a busy machine.
 TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNodeAndClearingFreesThem)
 {
-    size_t before = HeapInUse();
+    const size_t before = HeapInUse();
     RecordList list;
     list.Init();
     for (int round = 0; round < 20 && !HasFailure(); round++)

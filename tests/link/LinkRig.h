@@ -1,16 +1,15 @@
 #pragma once
 
-#include <windows.h>
+#include <string.h>
 
-#include <atomic>
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
-#include "data/Measurement.h"
 #include "link/CardErase.h"
 #include "link/Download.h"
 #include "support/Pump.h"
-#include "sys/Thread.h"
 #include "ui/Dialog.h"
 #include "ui/StringTable.h"
 
@@ -38,14 +37,10 @@ private:
 };
 
 // Unix time in seconds, the simulator's clock.
-double UnixNow();
-
-// A C_Window over a window the test made: the owner of the link's message boxes.
-class C_BorrowedWindow : public C_Window
+inline double UnixNow()
 {
-public:
-    explicit C_BorrowedWindow(HWND window) { m_window = window; }
-};
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
 
 // What the main window gives the link, with the valid data of an earlier download (header 'H', two
 // records 'R'), and a display refresh that notes when it ran.
@@ -53,19 +48,42 @@ class C_LinkRig
 {
 public:
     // `port` goes into a 12-byte field like the Port setting, terminated when shorter.
-    explicit C_LinkRig(const char* port, DWORD baudOption = 0);
-    ~C_LinkRig();
+    explicit C_LinkRig(const char* port, DWORD baudOption = 0)
+        : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0)
+    {
+        memcpy(portField, port, std::min(strlen(port), sizeof(portField)));
+        memset(header.bytes, 'H', sizeof(header.bytes));
+        records.Init();
+        for (int i = 0; i < 2; ++i)
+        {
+            records.Append(NewRecordNode());
+            memset(records.Last()->record.bytes, 'R', sizeof(PointRecord));
+        }
+        CardJob card{
+            {&owner, &strings, 1033}, portField, sizeof(portField), baudOption, &records, &dataValid};
+        card.refreshDisplay = [](void* self) { static_cast<C_LinkRig*>(self)->refreshTime = UnixNow(); };
+        card.context = this;
+        download = DownloadJob{card, &header, &cancelRequested, &progress, NULL, kEndNotRun};
+        erase = card;
+    }
+    ~C_LinkRig() { Wait(60000), ClearRecords(records); }
 
     int Start() { return StartDownload(thread, download); }
     // Dispatches this thread's messages meanwhile: the worker's boxes are owned here.
     int Wait(DWORD milliseconds) { return thread.Wait(milliseconds) || !thread.IsRunning(); }
     int Download(DWORD milliseconds) { return Start() && Wait(milliseconds); }
 
-    std::vector<std::string> Records() const;
+    std::vector<std::string> Records() const
+    {
+        std::vector<std::string> list;
+        for (RecordNode* node = records.First(); node; node = node->next)
+            list.push_back(std::string(node->record.bytes, sizeof(PointRecord)));
+        return list;
+    }
     std::string Header() const { return std::string(header.bytes, sizeof(header.bytes)); }
 
     C_CountingWindow window;
-    C_BorrowedWindow owner;
+    C_Window owner;
     C_StringTable strings;
     char portField[12] = {};
     MeasurementHeader header;
@@ -76,7 +94,4 @@ public:
     DownloadJob download;
     EraseJob erase;
     double refreshTime = 0; // UnixNow()
-
-private:
-    static void Refresh(void* self);
 };

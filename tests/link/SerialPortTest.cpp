@@ -9,11 +9,8 @@ TEST(SerialPort, SetsTheLineFieldsThatThePtyCannotShow)
     DCB dcb;
     memset(&dcb, 0xA5, sizeof(dcb));
     ApplyLineSettings(dcb, 0);
-    EXPECT_EQ(8, dcb.ByteSize);
-    EXPECT_EQ(NOPARITY, dcb.Parity);
-    EXPECT_EQ(ONESTOPBIT, dcb.StopBits);
-    EXPECT_EQ((DWORD)DTR_CONTROL_DISABLE, dcb.fDtrControl);
-    EXPECT_EQ((DWORD)RTS_CONTROL_DISABLE, dcb.fRtsControl);
+    EXPECT_EQ((std::vector<DWORD>{8, NOPARITY, ONESTOPBIT, DTR_CONTROL_DISABLE, RTS_CONTROL_DISABLE}),
+              (std::vector<DWORD>{dcb.ByteSize, dcb.Parity, dcb.StopBits, dcb.fDtrControl, dcb.fRtsControl}));
 }
 
 TEST(SerialPort, TheBlockTimeoutsReplaceOnlyTheReadTimeoutsAndCloseReleasesThePty)
