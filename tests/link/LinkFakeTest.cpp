@@ -2,7 +2,6 @@
 #include <string.h>
 
 #include <algorithm>
-#include <numeric>
 
 #include "LinkRig.h"
 #include "support/StringTableData.h"
@@ -14,18 +13,15 @@
 namespace
 {
 
-// Record n of a card, its number in bytes 2-3 and, over a hundred, 5-6.
+// Record n of a card, its number in bytes 2-3.
 std::string Record(int n)
 {
     char record[49];
-    sprintf(record, "\r %02d;%02d;12:00:00;00001;020 000.1;001.5; 151; 981", n % 100, n / 100 % 100);
+    sprintf(record, "\r %02d;00;12:00:00;00001;020 000.1;001.5; 151; 981", n);
     return record;
 }
 
-std::string Malformed(int n)
-{
-    return Record(n).replace(43, 1, ",");
-}
+const auto Malformed = [](int n) { return Record(n).replace(43, 1, ","); };
 
 // In piece `piece` (0 the header, k record k, then the end) `drop` bytes from `at` on were lost,
 // `insert` came.
@@ -50,30 +46,17 @@ std::string Card(int records, std::string end = "o", const std::vector<Damage>& 
     return line;
 }
 
-std::vector<int> Upto(int last)
-{
-    std::vector<int> numbers(last);
-    std::iota(numbers.begin(), numbers.end(), 1);
-    return numbers;
-}
-
-// Something that happens at one read of the line (0 the echo), or to the whole row.
+// What else happens in a row. The line's end is the read that takes its last byte.
 enum What
 {
     kNothing,
-    kReadFails,
-    kCancelBefore, // the user presses Cancel just before the read
-    kNoNodeAfter,  // no node can be had once the read is done
-    kWriteFails,   // the command's write
-    kAnswerNo,     // to the erase question
-    kMissingPort,  // the real serial port, on a COM name that does not exist
-    kGerman        // the selected language is German, and the port is missing
-};
-
-struct Event
-{
-    What what;
-    int read = -1;
+    kFails,       // the read after the line's end fails
+    kCancel,      // the user presses Cancel during the line's end
+    kNoNode,      // no node can be had after the line's end
+    kWriteFails,  // the command's write
+    kAnswerNo,    // to the erase question
+    kMissingPort, // the real serial port, on a COM name that does not exist
+    kGerman       // the selected language is German, and the port is missing
 };
 
 int nodesLeft = -1;
@@ -82,7 +65,7 @@ int nodesLeft = -1;
 class C_FakePort : public C_Port
 {
 public:
-    C_FakePort(C_LinkRig& rig, const std::string& line, Event event) : line(line), m_rig(rig), m_event(event)
+    C_FakePort(C_LinkRig& rig, const std::string& line, What what) : line(line), m_rig(rig), m_what(what)
     {
         nodesLeft = -1;
         rig.download.port = rig.erase.port = this;
@@ -93,10 +76,7 @@ public:
     int Open() override { return events += "open ", 1; }
     void Close() override { events += "close "; }
     int SetTimeouts(int mode) override { return m_mode = mode, 1; }
-    int Write(const void*, DWORD count, DWORD* done) override
-    {
-        return (*done = m_event.what == kWriteFails ? 0 : count) != 0;
-    }
+    int Write(const void*, DWORD, DWORD* done) override { return *done = m_what != kWriteFails; }
     int Read(void* buffer, DWORD count, DWORD* received) override
     {
         // The echo may take 300 ms; the header, a record, a scanned byte or the acknowledgement 30 s
@@ -104,14 +84,15 @@ public:
         COMMTIMEOUTS timeouts = {};
         ApplyReadTimeouts(timeouts, m_mode);
         const DWORD wait = timeouts.ReadTotalTimeoutMultiplier * count + timeouts.ReadTotalTimeoutConstant;
-        wrongWaits += wait != (m_reads ? 30000 * count + 5000 : 300);
-        const What what = m_reads++ == m_event.read ? m_event.what : kNothing;
-        m_rig.cancelRequested |= what == kCancelBefore;
-        nodesLeft = what == kNoNodeAfter ? 0 : nodesLeft;
-        *received = what == kReadFails ? 0 : std::min<DWORD>(count, line.size());
+        wrongWaits += wait != (m_reads++ ? 30000 * count + 5000 : 300);
+        *received = std::min<DWORD>(count, line.size());
+        if (!*received)
+            return m_what != kFails;
         memcpy(buffer, line.data(), *received);
         line.erase(0, *received);
-        return what != kReadFails;
+        m_rig.cancelRequested |= line.empty() && m_what == kCancel;
+        nodesLeft = line.empty() && m_what == kNoNode ? 0 : nodesLeft;
+        return 1;
     }
     static void Refresh(void* self)
     {
@@ -124,19 +105,15 @@ public:
 
 private:
     C_LinkRig& m_rig;
-    Event m_event;
+    What m_what;
     int m_mode = -1, m_reads = 0;
 };
 
 // A message box as the test expects it: text and type.
-std::string Shown(const std::string& text, UINT type)
-{
-    return text + " [" + std::to_string(type) + "]\n";
-}
-std::string Error(int id)
-{
-    return Shown("Protocol Error. [ID: " + std::to_string(id) + "]", MB_ICONEXCLAMATION);
-}
+const auto Shown = [](const std::string& text, UINT type)
+{ return text + " [" + std::to_string(type) + "]\n"; };
+const auto Error = [](int id)
+{ return Shown("Protocol Error. [ID: " + std::to_string(id) + "]", MB_ICONEXCLAMATION); };
 const std::string kQuestion = Shown("Erase all values from the card?", MB_YESNO | MB_ICONQUESTION),
                   kNoPort = Shown("Can't open Serial Port.", MB_ICONEXCLAMATION),
                   kErased = Shown("Card values successfully reseted.", MB_ICONINFORMATION);
@@ -146,7 +123,7 @@ struct FakeCase
 {
     const char* name;
     std::string line; // what the instrument sends
-    Event event;
+    What what;
     DownloadEnding ending; // kEndNotRun: the row erases
     LONG valid;
     std::vector<int>
@@ -159,55 +136,50 @@ struct FakeCase
 FakeCase Damaged(const char* name, const std::vector<Damage>& damage, const std::vector<int>& kept,
                  DownloadEnding ending = kEndMarker, int headerKept = 83)
 {
-    return {name, Card(5, "o", damage), {}, ending, ending == kEndMarker, kept, "", headerKept};
+    return {name, Card(5, "o", damage), kNothing, ending, ending == kEndMarker, kept, "", headerKept};
 }
 
 // clang-format off
 const FakeCase kCases[] = {
-    {"silent card, Cancel meanwhile", Card(1, ""), {kCancelBefore, 3}, kEndIncomplete, 0, {1}},
-    {"header cut short", Card(0).substr(0, 31), {}, kEndExchangeFailed, 0, {}, Error(6)},
-    {"read fails after records", Card(2, ""), {kReadFails, 4}, kEndReadFailure, 1, {1, 2}, Error(4)},
-    {"read fails in the scan", Card(1, Malformed(2) + "x"), {kReadFails, 5}, kEndReadFailure, 1, {1}, Error(4)},
-    {"header read fails", "e", {kReadFails, 1}, kEndExchangeFailed, 0, {}, Error(4)},
-    {"echo read fails", "", {kReadFails, 0}, kEndExchangeFailed, 0, {}, Error(2)},
-    {"wrong echo", "x", {}, kEndExchangeFailed, 0, {}, Error(3)},
-    {"command write fails", "", {kWriteFails}, kEndExchangeFailed, 0, {}, Error(1)},
-    {"no third node", Card(2, ""), {kNoNodeAfter, 3}, kEndNoMemory, 0, {1, 2}},
-    {"Cancel after the header", Card(0, ""), {kCancelBefore, 1}, kEndCancelled, 0, {}},
-    {"Cancel as the scan finds CR", Card(1, Malformed(2) + "\r"), {kCancelBefore, 4}, kEndCancelled, 0, {1}},
-    {"bad record, Cancel set", Card(1, Malformed(2)), {kCancelBefore, 3}, kEndCancelInScan, 1, {1}},
-    {"Cancel as the scan skips noise", Card(1, Malformed(2) + "xx"), {kCancelBefore, 5}, kEndCancelInScan, 1, {1}},
-    {"card without records", Card(0), {}, kEndMarker, 1, {}},
-    {"card stops in a record", Card(2, Record(3).substr(9)), {}, kEndIncomplete, 0, {1, 2}},
-    {"a single byte other than 'o'", Card(2, "x"), {}, kEndIncomplete, 0, {1, 2}},
+    {"header cut short", Card(0).substr(0, 31), kNothing, kEndExchangeFailed, 0, {}, Error(6)},
+    {"read fails after records", Card(2, ""), kFails, kEndReadFailure, 1, {1, 2}, Error(4)},
+    {"read fails in the scan", Card(1, Malformed(2) + "x"), kFails, kEndReadFailure, 1, {1}, Error(4)},
+    {"header read fails", "e", kFails, kEndExchangeFailed, 0, {}, Error(4)},
+    {"echo read fails", "", kFails, kEndExchangeFailed, 0, {}, Error(2)},
+    {"wrong echo", "x", kNothing, kEndExchangeFailed, 0, {}, Error(3)},
+    {"command write fails", "", kWriteFails, kEndExchangeFailed, 0, {}, Error(1)},
+    {"no third node", Card(2, ""), kNoNode, kEndNoMemory, 0, {1, 2}},
+    {"Cancel during the header", Card(0, ""), kCancel, kEndCancelled, 0, {}},
+    {"Cancel as the scan finds CR", Card(1, Malformed(2) + "\r"), kCancel, kEndCancelled, 0, {1}},
+    {"Cancel during a bad record", Card(1, Malformed(2)), kCancel, kEndCancelInScan, 1, {1}},
+    {"Cancel as the scan skips noise", Card(1, Malformed(2) + "xx"), kCancel, kEndCancelInScan, 1, {1}},
+    {"Cancel as a block's CR is found", Card(2, "\r", {{2, 47, 1, ""}}), kCancel, kEndCancelled, 0, {1}},
+    {"card without records", Card(0), kNothing, kEndMarker, 1, {}},
+    {"card stops in a record", Card(2, Record(3).substr(9)), kNothing, kEndIncomplete, 0, {1, 2}},
+    {"a single byte other than 'o'", Card(2, "x"), kNothing, kEndIncomplete, 0, {1, 2}},
     // The CR begins a record, so the 'o' after it is no end marker.
-    {"'o' after the CR the scan found", Card(1, Malformed(2) + "x\ro"), {}, kEndIncomplete, 0, {1}},
-    {"missing port", "", {kMissingPort}, kEndNoPort, 1, kOld, kNoPort},
-    {"erase acknowledged", "ro", {}, kEndNotRun, 0, {}, kQuestion + kErased},
-    {"erase, wrong acknowledgement", "rx", {}, kEndNotRun, 1, kOld, kQuestion + Error(8)},
-    {"erase, acknowledgement fails", "r", {kReadFails, 1}, kEndNotRun, 1, kOld, kQuestion + Error(7)},
-    {"erase, wrong echo", "x", {}, kEndNotRun, 1, kOld, kQuestion + Error(9)},
-    {"erase, command write fails", "", {kWriteFails}, kEndNotRun, 1, kOld, kQuestion + Error(1)},
-    {"erase refused", "", {kAnswerNo}, kEndNotRun, 1, kOld, kQuestion},
-    {"erase in German, missing port", "", {kGerman}, kEndNotRun, 1, kOld,
+    {"'o' after the CR the scan found", Card(1, Malformed(2) + "x\ro"), kNothing, kEndIncomplete, 0, {1}},
+    {"missing port", "", kMissingPort, kEndNoPort, 1, kOld, kNoPort},
+    {"erase acknowledged", "ro", kNothing, kEndNotRun, 0, {}, kQuestion + kErased},
+    {"erase, wrong acknowledgement", "rx", kNothing, kEndNotRun, 1, kOld, kQuestion + Error(8)},
+    {"erase, acknowledgement fails", "r", kFails, kEndNotRun, 1, kOld, kQuestion + Error(7)},
+    {"erase, wrong echo", "x", kNothing, kEndNotRun, 1, kOld, kQuestion + Error(9)},
+    {"erase, command write fails", "", kWriteFails, kEndNotRun, 1, kOld, kQuestion + Error(1)},
+    {"erase refused", "", kAnswerNo, kEndNotRun, 1, kOld, kQuestion},
+    {"erase in German, missing port", "", kGerman, kEndNotRun, 1, kOld,
         Shown(Cp1252Of(kStringTable[3].german), MB_YESNO | MB_ICONQUESTION) +
         Shown(Cp1252Of(kStringTable[0].german), MB_ICONEXCLAMATION)},
     Damaged("record 2 one byte short", {{2, 47, 1, ""}}, {1, 3, 4, 5}),
-    Damaged("20 NULs between records 2 and 3", {{3, 0, 0, std::string(20, 0)}}, Upto(5)),
-    Damaged("header one byte short", {{0, 40, 1, ""}}, Upto(5), kEndMarker, 82),
+    Damaged("20 NULs between records 2 and 3", {{3, 0, 0, std::string(20, 0)}}, {1, 2, 3, 4, 5}),
+    Damaged("header one byte short", {{0, 40, 1, ""}}, {1, 2, 3, 4, 5}, kEndMarker, 82),
     Damaged("record 2 missing byte 46", {{2, 46, 1, ""}}, {1, 3, 4, 5}),
     Damaged("extra byte in record 2's last field", {{2, 46, 0, "x"}}, {1, -2, 3, 4, 5}),
-    Damaged("last record short, its block took the 'o'", {{5, 10, 1, ""}}, Upto(4)),
+    Damaged("last record short, its block took the 'o'", {{5, 10, 1, ""}}, {1, 2, 3, 4}),
     Damaged("last record short at its end", {{5, 47, 1, ""}}, {1, 2, 3, 4, -5}),
-    Damaged("noise bytes inside a field", {{2, 10, 0, "#%&"}}, {1, 3, 4, 5}),
-    Damaged("a CR inside a field", {{2, 10, 1, "\r"}}, {1, 3, 4, 5}),
-    Damaged("two malformed records in a row", {{2, 16, 1, ","}, {3, 16, 1, ","}}, {1, 4, 5}),
-    Damaged("last record too long, no 'o'", {{5, 10, 0, "#"}, {6, 0, 1, ""}}, Upto(4), kEndIncomplete),
-    Damaged("header 50 short, CR in record 1", {{0, 33, 50, ""}, {1, 10, 1, "\r"}}, {2, 3, 4, 5}, kEndMarker, 33),
-    Damaged("record 5 cut short before the 'o'", {{5, 20, 28, ""}}, Upto(4), kEndIncomplete),
-    {"Cancel as a CR inside a block is found", Card(5, "o", {{2, 47, 1, ""}}), {kCancelBefore, 3}, kEndCancelled,
-        0, {1}},
-    {"2,000 clean records", Card(2000), {}, kEndMarker, 1, Upto(2000)},
+    Damaged("last record too long, no 'o'", {{5, 10, 0, "#"}, {6, 0, 1, ""}}, {1, 2, 3, 4}, kEndIncomplete),
+    Damaged("header 50 short, CR in record 1", {{0, 33, 50, ""}, {1, 10, 1, "\r"}}, {2, 3, 4, 5}, kEndMarker,
+        33),
+    Damaged("record 5 cut short before the 'o'", {{5, 20, 28, ""}}, {1, 2, 3, 4}, kEndIncomplete),
 };
 // clang-format on
 
@@ -218,14 +190,13 @@ TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
     for (const FakeCase& row : kCases)
     {
         SCOPED_TRACE(row.name);
-        const What what = row.event.what;
-        const int erase = row.ending == kEndNotRun, quiet = what >= kAnswerNo;
-        C_MessageRecorder recorder(what == kAnswerNo ? IDNO : IDYES);
+        const int erase = row.ending == kEndNotRun, quiet = row.what >= kAnswerNo;
+        C_MessageRecorder recorder(row.what == kAnswerNo ? IDNO : IDYES);
         C_LinkRig rig(quiet ? "com7" : "com5");
-        C_FakePort port(rig, row.line, row.event);
-        if (what == kMissingPort || what == kGerman)
+        C_FakePort port(rig, row.line, row.what);
+        if (row.what >= kMissingPort)
             rig.download.port = rig.erase.port = NULL;
-        rig.download.owner.language = rig.erase.owner.language = what == kGerman ? 1031 : 1033;
+        rig.download.owner.language = rig.erase.owner.language = row.what == kGerman ? 1031 : 1033;
         if (erase)
             EXPECT_EQ(row.valid == 0, EraseCard(rig.erase));
         else
@@ -260,7 +231,7 @@ TEST(StartDownload, OneWorkerAtATimeAndItsDialogClosesOnceWithOrWithoutAWindowYe
 {
     C_MessageRecorder recorder(IDOK);
     C_LinkRig rig("com5");
-    C_FakePort port(rig, Card(0), {});
+    C_FakePort port(rig, Card(0), kNothing);
     C_CountingWindow early, dialog;
     HANDLE go = CreateEventA(NULL, TRUE, TRUE, NULL);
     rig.download.context = go;

@@ -1,7 +1,6 @@
 #include "LinkRig.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <fstream>
@@ -18,14 +17,6 @@ std::string ReadWhole(const std::string& linuxPath)
     std::ostringstream text;
     text << std::ifstream("Z:" + linuxPath, std::ios::binary).rdbuf();
     return text.str();
-}
-
-std::string FromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += (char)strtoul(hex.substr(i, 2).c_str(), NULL, 16);
-    return bytes;
 }
 
 } // namespace
@@ -75,8 +66,6 @@ void C_InstrumentSimulator::Stop()
         words >> kind >> time >> hex;
         if (kind == "rx" && std::getline(words, line))
             received.push_back(hex + line);
-        else if (kind == "record" || kind == "header")
-            (kind == "record" ? records.emplace_back() : header) = FromHex(hex);
         else if (kind == "marker")
             markerTime = time;
     }

@@ -27,9 +27,7 @@ public:
 
     std::string problem, log;
     std::vector<std::string> received; // per arrival, bytes in hex and the line: "65 9600 8 N 1"
-    std::vector<std::string> records;  // the well-formed records sent
-    std::string header;
-    double markerTime = 0; // when the end marker left, or 0
+    double markerTime = 0;             // when the end marker left, or 0
 
 private:
     std::string m_dir;
