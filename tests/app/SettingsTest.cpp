@@ -10,14 +10,6 @@
 namespace
 {
 
-Settings Loaded()
-{
-    Settings settings;
-    SetDefaultSettings(&settings, 1033);
-    LoadSettings(&settings);
-    return settings;
-}
-
 std::string Stored(const C_ScratchKey& key, const char* name)
 {
     std::string data;
@@ -34,7 +26,9 @@ TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueRoundTripsAsSt
     key.SetString("Port", "com1-and-much-more");
     key.SetString("FontName", "A face name that is longer than thirty-one characters");
     key.SetDword("UseFont", 7);
-    Settings stored = Loaded();
+    Settings stored, loaded;
+    SetDefaultSettings(&stored, 1033);
+    LoadSettings(&stored);
     EXPECT_EQ(1031, stored.language);
     EXPECT_STREQ("com2", stored.port);
     EXPECT_STREQ("Tahoma", stored.fontName);
@@ -43,17 +37,20 @@ TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueRoundTripsAsSt
 
     strcpy(stored.port, "com45678901"); // exactly 11 characters fit
     strcpy(stored.fontName, "Courier New");
-    stored.fontSize = -15;
-    stored.fontBold = 3, stored.fontItalic = 4, stored.simpleCubicMeter = 5, stored.baud1200 = 6;
+    stored.fontSize = -15, stored.fontBold = 3, stored.fontItalic = 4, stored.simpleCubicMeter = 5;
+    stored.baud1200 = 6;
     SaveSettings(&stored);
     EXPECT_EQ(std::string("1:com45678901", 14), Stored(key, "Port"));
     EXPECT_EQ(std::string("4:\xF1\xFF\xFF\xFF", 6), Stored(key, "FontSize"));
     EXPECT_EQ(std::string("4:\x07\x04\0\0", 6), Stored(key, "Language")) << "widened to 32 bits";
-    Settings loaded = Loaded();
+    SetDefaultSettings(&loaded, 1033);
+    LoadSettings(&loaded);
     EXPECT_EQ(0, memcmp(&stored, &loaded, sizeof(stored))); // SetDefaultSettings zeroes the padding
 }
 
-TEST(Placement, SavesStateAndNormalRectangleAndRestoresThemOnAMonitor)
+// A window is stored as its show state and normal rectangle; a corner off every monitor comes back
+// on the nearest one, a hidden or minimised window comes back normal.
+TEST(Placement, IsStoredAsTextAndComesBackVisibleOnAMonitor)
 {
     const char path[] = "Software\\Tarnwick\\KarpolinTest\\Placement";
     C_ScratchKey key(path);
@@ -64,18 +61,16 @@ TEST(Placement, SavesStateAndNormalRectangleAndRestoresThemOnAMonitor)
     EXPECT_EQ(std::string("1:0,120,80,856,544", 19), Stored(key, "Main")) << "not visible: state 0";
     RECT work;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
-    // Off every monitor: moved into the work area, size kept. Hidden or minimised: shown normal.
     const struct
     {
         const char* stored;
         bool zoomed;
         RECT normal;
-    } rows[] = {{"1,-3000,-3000,-2300,-2500",
-                 false,
-                 {work.left + 10, work.top + 10, work.left + 710, work.top + 510}},
-                {"3,20,30,420,330", true, {20, 30, 420, 330}},
-                {"0,20,30,420,330", false, {20, 30, 420, 330}},
-                {"2,10,10,700,500", false, {10, 10, 700, 500}}};
+    } rows[] = {
+        {"1,-3000,-3000,-2300,-2500", 0, {work.left + 10, work.top + 10, work.left + 710, work.top + 510}},
+        {"3,20,30,420,330", 1, {20, 30, 420, 330}},
+        {"0,20,30,420,330", 0, {20, 30, 420, 330}},
+        {"2,10,10,700,500", 0, {10, 10, 700, 500}}};
     for (const auto& row : rows)
     {
         key.SetString("Main", row.stored);

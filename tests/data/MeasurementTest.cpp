@@ -19,7 +19,6 @@ const char kRecord[] = "\r 01;00;12:00:00;00012;020 00000;00000;0020;0000";
 RecordNode* Node(char point)
 {
     RecordNode* node = NewRecordNode();
-    memcpy(node->record.bytes, kRecord, 48);
     node->record.bytes[3] = point;
     return node;
 }
@@ -61,11 +60,11 @@ TEST(RecordRule, OnlyTheSevenSeparatorsAreTestedAndOnlyTwoDashesMakeAnEmptySlot)
 }
 
 // Rounds, because the two threads must really run at once at some point, also on a busy machine.
-TEST(RecordList, KeepsEveryNodeAppendedFromTwoThreadsAtOnceUnlinksAnywhereAndClearingFreesThem)
+TEST(RecordList, AppendFromTwoThreadsAtOnceKeepsEveryNodeLinkedBothWaysAndClearingFreesThem)
 {
     const size_t before = HeapInUse();
-    RecordList list, other;
-    list.Init(), other.Init();
+    RecordList list;
+    list.Init();
     for (int round = 0; round < 20 && !HasFailure(); round++)
     {
         std::atomic<int> started(0);
@@ -83,17 +82,6 @@ TEST(RecordList, KeepsEveryNodeAppendedFromTwoThreadsAtOnceUnlinksAnywhereAndCle
         EXPECT_EQ(50000, std::count(points.begin(), points.end(), 'b')) << "round " << round;
         ClearRecords(list);
     }
-    RecordNode* nodes[5];
-    for (int i = 0; i < 5; i++)
-        list.Append(nodes[i] = Node((char)('1' + i)));
-    for (int i : {2, 0, 4})
-        EXPECT_EQ(1, list.Remove(nodes[i]));
-    EXPECT_EQ(0, list.Remove(nodes[2])) << "already removed";
-    other.Append(nodes[0]);
-    EXPECT_EQ(0, list.Remove(nodes[0])) << "a node of another list";
-    EXPECT_EQ("24", Points(list));
-    DeleteRecordNode(nodes[2]), DeleteRecordNode(nodes[4]);
-    ClearRecords(other), ClearRecords(list);
     EXPECT_TRUE(list.First() == NULL && list.Last() == NULL);
     EXPECT_LT(HeapInUse(), before + 4096);
 }
