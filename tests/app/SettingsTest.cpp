@@ -37,7 +37,8 @@ TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueRoundTripsAsSt
 
     strcpy(stored.port, "com45678901"); // exactly 11 characters fit
     strcpy(stored.fontName, "Courier New");
-    stored.fontSize = -15, stored.fontBold = 3, stored.fontItalic = 4, stored.simpleCubicMeter = 5;
+    stored.fontSize = -15, stored.useFont = 2, stored.fontBold = 3, stored.fontItalic = 4,
+    stored.simpleCubicMeter = 5;
     stored.baud1200 = 6;
     SaveSettings(&stored);
     EXPECT_EQ(std::string("1:com45678901", 14), Stored(key, "Port"));

@@ -46,69 +46,6 @@ std::string Card(int records, std::string end = "o", const std::vector<Damage>& 
     return line;
 }
 
-// What else happens in a row. The line's end is the read that takes its last byte.
-enum What
-{
-    kNothing,
-    kFails,       // the read after the line's end fails
-    kCancel,      // the user presses Cancel during the line's end
-    kNoNode,      // no node can be had after the line's end
-    kWriteFails,  // the command's write
-    kAnswerNo,    // to the erase question
-    kMissingPort, // the real serial port, on a COM name that does not exist
-    kGerman       // the selected language is German, and the port is missing
-};
-
-int nodesLeft = -1;
-
-// Gives what is left of `line` for each read, as much as was asked for; then it is silent.
-class C_FakePort : public C_Port
-{
-public:
-    C_FakePort(C_LinkRig& rig, const std::string& line, What what) : line(line), m_rig(rig), m_what(what)
-    {
-        nodesLeft = -1;
-        rig.download.port = rig.erase.port = this;
-        rig.download.context = rig.erase.context = this;
-        rig.download.refreshDisplay = rig.erase.refreshDisplay = Refresh;
-        rig.download.newNode = []() { return nodesLeft-- != 0 ? NewRecordNode() : NULL; };
-    }
-    int Open() override { return events += "open ", 1; }
-    void Close() override { events += "close "; }
-    int SetTimeouts(int mode) override { return m_mode = mode, 1; }
-    int Write(const void*, DWORD, DWORD* done) override { return *done = m_what != kWriteFails; }
-    int Read(void* buffer, DWORD count, DWORD* received) override
-    {
-        // The echo may take 300 ms; the header, a record, a scanned byte or the acknowledgement 30 s
-        // a byte and 5 s more.
-        COMMTIMEOUTS timeouts = {};
-        ApplyReadTimeouts(timeouts, m_mode);
-        const DWORD wait = timeouts.ReadTotalTimeoutMultiplier * count + timeouts.ReadTotalTimeoutConstant;
-        wrongWaits += wait != (m_reads++ ? 30000 * count + 5000 : 300);
-        *received = std::min<DWORD>(count, line.size());
-        if (!*received)
-            return m_what != kFails;
-        memcpy(buffer, line.data(), *received);
-        line.erase(0, *received);
-        m_rig.cancelRequested |= line.empty() && m_what == kCancel;
-        nodesLeft = line.empty() && m_what == kNoNode ? 0 : nodesLeft;
-        return 1;
-    }
-    static void Refresh(void* self)
-    {
-        C_FakePort* port = static_cast<C_FakePort*>(self);
-        port->events += "refresh" + std::to_string(port->m_rig.dataValid.load()) + " ";
-    }
-
-    std::string line, events; // events: open, refresh with DataValid, close
-    int wrongWaits = 0;
-
-private:
-    C_LinkRig& m_rig;
-    What m_what;
-    int m_mode = -1, m_reads = 0;
-};
-
 // A message box as the test expects it: text and type.
 const auto Shown = [](const std::string& text, UINT type)
 { return text + " [" + std::to_string(type) + "]\n"; };
@@ -193,12 +130,11 @@ TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
         const int erase = row.ending == kEndNotRun, quiet = row.what >= kAnswerNo;
         C_MessageRecorder recorder(row.what == kAnswerNo ? IDNO : IDYES);
         C_LinkRig rig(quiet ? "com7" : "com5");
-        C_FakePort port(rig, row.line, row.what);
-        if (row.what >= kMissingPort)
-            rig.download.port = rig.erase.port = NULL;
-        rig.download.owner.language = rig.erase.owner.language = row.what == kGerman ? 1031 : 1033;
+        if (row.what < kMissingPort)
+            rig.UseFakeLine(row.line, row.what);
+        rig.download.owner.language = row.what == kGerman ? 1031 : 1033;
         if (erase)
-            EXPECT_EQ(row.valid == 0, EraseCard(rig.erase));
+            EXPECT_EQ(row.valid == 0, EraseCard(rig.download));
         else
             ASSERT_TRUE(rig.Download(10000));
 
@@ -217,11 +153,11 @@ TEST(LinkFake, EachLineSituationEndsAsTheUserWouldSeeIt)
         for (const C_MessageRecorder::Shown& box : recorder.Seen())
             boxes += Shown(box.owner == rig.window.Handle() ? box.text : "not owned: " + box.text, box.type);
         EXPECT_EQ(row.boxes, boxes);
-        EXPECT_EQ(0, port.wrongWaits);
+        EXPECT_EQ(0, rig.wrongWaits);
         // Refreshed with DataValid final before the port closes; the progress dialog is asked to close
         // whatever happened.
         const std::string refresh = erase && row.valid ? "" : "refresh" + std::to_string(row.valid) + " ";
-        EXPECT_EQ(quiet ? "" : "open " + refresh + "close ", port.events);
+        EXPECT_EQ(quiet ? "" : (erase ? "open r " : "open e ") + refresh + "close ", rig.events);
         EXPECT_EQ(!erase, rig.progress.Finished());
     }
 }
@@ -231,7 +167,7 @@ TEST(StartDownload, OneWorkerAtATimeAndItsDialogClosesOnceWithOrWithoutAWindowYe
 {
     C_MessageRecorder recorder(IDOK);
     C_LinkRig rig("com5");
-    C_FakePort port(rig, Card(0), kNothing);
+    rig.UseFakeLine(Card(0), kNothing);
     C_CountingWindow early, dialog;
     HANDLE go = CreateEventA(NULL, TRUE, TRUE, NULL);
     rig.download.context = go;
@@ -246,7 +182,7 @@ TEST(StartDownload, OneWorkerAtATimeAndItsDialogClosesOnceWithOrWithoutAWindowYe
 
     // While a worker runs no other starts and its Cancel stays; its close is sent: it waits for us.
     ResetEvent(go);
-    port.line = Card(0);
+    rig.line = Card(0);
     ASSERT_EQ(1, rig.Start());
     EXPECT_EQ(0, rig.progress.Attach(dialog.Handle()));
     rig.cancelRequested = 1;

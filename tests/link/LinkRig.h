@@ -40,9 +40,23 @@ inline double UnixNow()
     return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
+// What else happens on the rig's fake line. Its end is the read that takes its last byte.
+enum What
+{
+    kNothing,
+    kFails,       // the read after the line's end fails
+    kCancel,      // the user presses Cancel during the line's end
+    kNoNode,      // no node can be had after the line's end
+    kWriteFails,  // the command's write
+    kAnswerNo,    // to the erase question
+    kMissingPort, // the real serial port, on a COM name that does not exist
+    kGerman       // the selected language is German, and the port is missing
+};
+
 // What the main window gives the link, with the valid data of an earlier download (header 'H', two
-// records 'R'), and a display refresh that notes when it ran.
-class C_LinkRig
+// records 'R'), and a display refresh that notes when it ran. The serial port named `port`, or after
+// UseFakeLine a fake line that gives what is left of `line` to each read, as much as was asked for.
+class C_LinkRig : public C_Port
 {
 public:
     // `port` goes into a 12-byte field like the Port setting, terminated when shorter.
@@ -59,10 +73,9 @@ public:
         }
         CardJob card{
             {&owner, &strings, 1033}, portField, sizeof(portField), baudOption, &records, &dataValid};
-        card.refreshDisplay = [](void* self) { static_cast<C_LinkRig*>(self)->refreshTime = UnixNow(); };
+        card.refreshDisplay = [](void* rig) { static_cast<C_LinkRig*>(rig)->Refreshed(); };
         card.context = this;
         download = DownloadJob{card, &header, &cancelRequested, &progress, NULL, kEndNotRun};
-        erase = card;
     }
     ~C_LinkRig() { Wait(60000), ClearRecords(records); }
 
@@ -80,6 +93,38 @@ public:
     }
     std::string Header() const { return std::string(header.bytes, sizeof(header.bytes)); }
 
+    void UseFakeLine(const std::string& bytes, What what)
+    {
+        line = bytes, m_what = what, download.port = this;
+        download.newNode = []() { return s_nodesLeft-- != 0 ? NewRecordNode() : NULL; };
+        s_nodesLeft = -1;
+    }
+    int Open() override { return events += "open ", 1; }
+    void Close() override { events += "close "; }
+    int SetTimeouts(int mode) override { return m_mode = mode, 1; }
+    int Write(const void* bytes, DWORD, DWORD* done) override
+    {
+        events += std::string(static_cast<const char*>(bytes), 1) + " ";
+        return *done = m_what != kWriteFails;
+    }
+    int Read(void* buffer, DWORD count, DWORD* received) override
+    {
+        // The echo may take 300 ms; the header, a record, a scanned byte or the acknowledgement 30 s
+        // a byte and 5 s more.
+        COMMTIMEOUTS timeouts = {};
+        ApplyReadTimeouts(timeouts, m_mode);
+        const DWORD wait = timeouts.ReadTotalTimeoutMultiplier * count + timeouts.ReadTotalTimeoutConstant;
+        wrongWaits += wait != (m_reads++ ? 30000 * count + 5000 : 300);
+        *received = std::min<DWORD>(count, line.size());
+        if (!*received)
+            return m_what != kFails;
+        memcpy(buffer, line.data(), *received);
+        line.erase(0, *received);
+        cancelRequested |= line.empty() && m_what == kCancel;
+        s_nodesLeft = line.empty() && m_what == kNoNode ? 0 : s_nodesLeft;
+        return 1;
+    }
+
     C_CountingWindow window;
     C_Window owner;
     C_StringTable strings;
@@ -89,7 +134,18 @@ public:
     std::atomic<LONG> dataValid, cancelRequested;
     C_ProgressCloser progress;
     C_Thread thread;
-    DownloadJob download;
-    EraseJob erase;
-    double refreshTime = 0; // UnixNow()
+    DownloadJob download;     // also the erase's job
+    double refreshTime = 0;   // UnixNow()
+    std::string line, events; // events: open, the command written, refresh with DataValid, close
+    int wrongWaits = 0;
+
+private:
+    void Refreshed()
+    {
+        refreshTime = UnixNow();
+        events += "refresh" + std::to_string(dataValid.load()) + " ";
+    }
+    static inline int s_nodesLeft = -1;
+    What m_what = kNothing;
+    int m_mode = -1, m_reads = 0;
 };
