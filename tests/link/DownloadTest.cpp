@@ -45,6 +45,18 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
         rig.cancelRequested = row.cancelAfter ? 1 : 0;
         const double cancelled = row.cancelAfter ? UnixNow() : 0;
         EXPECT_TRUE(rig.Wait(30000));
+
+        // Afterwards, on the same line: the block time-outs replace only the read ones, and Close
+        // releases the handle.
+        C_SerialPort port(rig.download.owner, rig.portField, sizeof(rig.portField), 0);
+        COMMTIMEOUTS seen = {1, 2, 3, 4, 5}, block = {6000, 30000, 5000, 4, 5};
+        ASSERT_TRUE(port.Open() && SetCommTimeouts(port.Handle(), &seen));
+        EXPECT_EQ(1, port.SetTimeouts(kBlockTimeouts));
+        EXPECT_TRUE(GetCommTimeouts(port.Handle(), &seen) && !memcmp(&block, &seen, sizeof(seen)));
+        const HANDLE handle = port.Handle();
+        DWORD flags = 0;
+        port.Close();
+        EXPECT_FALSE(GetHandleInformation(handle, &flags));
         simulator.Stop();
 
         EXPECT_TRUE(row.cancelAfter || simulator.log.find("scenario-done") != std::string::npos);

@@ -67,10 +67,7 @@ public:
         memset(header.bytes, 'H', sizeof(header.bytes));
         records.Init();
         for (int i = 0; i < 2; ++i)
-        {
-            records.Append(NewRecordNode());
-            memset(records.Last()->record.bytes, 'R', sizeof(PointRecord));
-        }
+            records.Append(NewRecordNode()), memset(records.Last()->record.bytes, 'R', sizeof(PointRecord));
         CardJob card{
             {&owner, &strings, 1033}, portField, sizeof(portField), baudOption, &records, &dataValid};
         card.refreshDisplay = [](void* rig) { static_cast<C_LinkRig*>(rig)->Refreshed(); };
