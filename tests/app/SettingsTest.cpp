@@ -7,19 +7,14 @@
 #include "app/Settings.h"
 #include "support/Registry.h"
 
-namespace
-{
-
-std::string Stored(const C_ScratchKey& key, const char* name)
+static std::string Stored(const C_ScratchKey& key, const char* name)
 {
     std::string data;
     DWORD type = 0;
     return key.Get(name, &data, &type) ? std::to_string(type) + ":" + data : "missing";
 }
 
-} // namespace
-
-TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueRoundTripsAsStored)
+TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueAndThePlacementRoundTripAsStored)
 {
     C_ScratchKey key(kSettingsKey);
     key.SetDword("Language", 0xABCD0407); // the language is the low 16 bits
@@ -46,13 +41,9 @@ TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueRoundTripsAsSt
     SetDefaultSettings(&loaded, 1033);
     LoadSettings(&loaded);
     EXPECT_EQ(0, memcmp(&stored, &loaded, sizeof(stored))); // SetDefaultSettings zeroes the padding
-}
 
-// Stored as "state,left,top,right,bottom" of the normal rectangle, state 0 for a hidden window; a
-// hidden window comes back shown, one whose corner is on no monitor comes back on the nearest.
-TEST(Placement, IsStoredAsTextAndComesBackShownOnAMonitor)
-{
-    C_ScratchKey key(kSettingsKey);
+    // The placement: "state,left,top,right,bottom" of the normal rectangle, state 0 for a hidden window;
+    // a hidden window comes back shown, one whose corner is on no monitor comes back on the nearest.
     HWND window =
         CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 120, 80, 736, 464, NULL, NULL, NULL, NULL);
     EXPECT_EQ(0, RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));

@@ -1,25 +1,19 @@
 #include "LinkRig.h"
 
 #include <gtest/gtest.h>
-#include <string.h>
 
 #include <fstream>
 #include <sstream>
 
 // KARPOLIN_PYTHON, _SIMULATOR, _SCENARIOS and _SIM_RUNS, Linux paths, come from tests/CMakeLists.txt.
 
-namespace
-{
-
 // Z: maps the Linux root, and Windows takes '/' as a separator. "" when there is no such file.
-std::string ReadWhole(const std::string& linuxPath)
+static std::string ReadWhole(const std::string& linuxPath)
 {
     std::ostringstream text;
     text << std::ifstream("Z:" + linuxPath, std::ios::binary).rdbuf();
     return text.str();
 }
-
-} // namespace
 
 int C_InstrumentSimulator::Start(const char* port, const char* scenario, int deadlineSeconds)
 {

@@ -19,8 +19,7 @@ class C_InstrumentSimulator
 {
 public:
     ~C_InstrumentSimulator() { Stop(); }
-    // Waits until the COM name (com3 ... com8) exists; 0 with `problem` set when it does not. The
-    // simulator ends by itself after `deadlineSeconds`.
+    // 0 with `problem` set unless the COM name (com3 ... com8) came; it goes after `deadlineSeconds`.
     int Start(const char* port, const char* scenario, int deadlineSeconds = 40);
     // Waits until the simulator has ended and removed its link; reads its log.
     void Stop();
@@ -53,9 +52,8 @@ enum What
     kGerman       // the selected language is German, and the port is missing
 };
 
-// What the main window gives the link, with the valid data of an earlier download (header 'H', two
-// records 'R'), and a display refresh that notes when it ran. The serial port named `port`, or after
-// UseFakeLine a fake line that gives what is left of `line` to each read, as much as was asked for.
+// What the main window gives the link, with the data of an earlier download (header 'H', records 'R'),
+// on the serial port `port`, or after UseFakeLine on a fake line: each read gets what it asks of `line`.
 class C_LinkRig : public C_Port
 {
 public:
@@ -106,8 +104,7 @@ public:
     }
     int Read(void* buffer, DWORD count, DWORD* received) override
     {
-        // The echo may take 300 ms; the header, a record, a scanned byte or the acknowledgement 30 s
-        // a byte and 5 s more.
+        // The echo may take 300 ms; any other read 30 s a byte and 5 s more.
         COMMTIMEOUTS timeouts = {};
         ApplyReadTimeouts(timeouts, m_mode);
         const DWORD wait = timeouts.ReadTotalTimeoutMultiplier * count + timeouts.ReadTotalTimeoutConstant;
