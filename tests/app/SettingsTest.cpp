@@ -43,13 +43,15 @@ TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueAndThePlacemen
     EXPECT_EQ(0, memcmp(&stored, &loaded, sizeof(stored))); // SetDefaultSettings zeroes the padding
 
     // The placement: "state,left,top,right,bottom" of the normal rectangle, state 0 for a hidden window;
-    // a hidden window comes back shown, one whose corner is on no monitor comes back on the nearest.
+    // a hidden or minimised window comes back normal, one whose corner is on no monitor on the nearest.
     HWND window =
         CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 120, 80, 736, 464, NULL, NULL, NULL, NULL);
     EXPECT_EQ(0, RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
     EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
     EXPECT_EQ(std::string("1:0,120,80,856,544", 19), Stored(key, kPlacementValue));
-    key.SetString(kPlacementValue, "0,-3000,-3000,-2300,-2500");
+    RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue);
+    EXPECT_TRUE(IsWindowVisible(window)) << "state 0 comes back shown";
+    key.SetString(kPlacementValue, "2,-3000,-3000,-2300,-2500");
     EXPECT_EQ(1, RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
     EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
     RECT work;

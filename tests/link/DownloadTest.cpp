@@ -40,13 +40,12 @@ TEST(DownloadPty, EachCardEndsAsTheUserWouldSeeIt)
         const double cancelled = row.cancelAfter ? UnixNow() : 0;
         EXPECT_TRUE(rig.Wait(30000));
 
-        // Afterwards, on the same line: Close releases the port's handle.
         C_SerialPort port(rig.download.owner, rig.portField, sizeof(rig.portField), 0);
         ASSERT_EQ(1, port.Open());
         const HANDLE handle = port.Handle();
         DWORD flags = 0;
         port.Close();
-        EXPECT_FALSE(GetHandleInformation(handle, &flags));
+        EXPECT_FALSE(GetHandleInformation(handle, &flags)); // afterwards on the same line: Close releases it
         simulator.Stop();
 
         const std::string line = row.baudOption == 1 ? "65 1200 8 N 1" : "65 9600 8 N 1";

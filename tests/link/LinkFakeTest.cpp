@@ -83,8 +83,7 @@ const FakeCase kCases[] = {
     {"card without records", Card(0), kNothing, kEndMarker, 1, {}},
     {"card stops in a record", Card(2, Record(3).substr(9)), kNothing, kEndIncomplete, 0, {1, 2}},
     {"a single byte other than 'o'", Card(2, "x"), kNothing, kEndIncomplete, 0, {1, 2}},
-    // The CR begins a record, so the 'o' after it is no end marker.
-    {"'o' after the CR the scan found", Card(1, Malformed(2) + "x\ro"), kNothing, kEndIncomplete, 0, {1}},
+    {"'o' right after the scan's CR", Card(1, Malformed(2) + "x\ro"), kNothing, kEndIncomplete, 0, {1}},
     {"missing port", "", kMissingPort, kEndNoPort, 1, {0, 0}, kNoPort},
     {"erase acknowledged", "ro", kNothing, kEndNotRun, 0, {}, kQuestion + kErased},
     {"erase, wrong acknowledgement", "rx", kNothing, kEndNotRun, 1, {0, 0}, kQuestion + Error(8)},
@@ -173,6 +172,8 @@ TEST(StartDownload, OneWorkerAtATimeAndItsDialogClosesWithOrWithoutAWindowYet)
     EXPECT_EQ(0, rig.Start()) << "a worker runs";
     EXPECT_EQ(1, rig.cancelRequested.load());
     SetEvent(go);
+    Sleep(300);
+    EXPECT_TRUE(rig.thread.IsRunning()) << "the close is sent: the worker waits until it is handled";
     ASSERT_TRUE(rig.Wait(10000));
     EXPECT_EQ(1, dialog.Count(WM_CLOSE));
     CloseHandle(go);

@@ -52,12 +52,11 @@ enum What
     kGerman       // the selected language is German, and the port is missing
 };
 
-// What the main window gives the link, with the data of an earlier download (header 'H', records 'R'),
-// on the serial port `port`, or after UseFakeLine on a fake line: each read gets what it asks of `line`.
+// What the main window gives the link: `port` in a 12-byte field like the Port setting, the data of an
+// earlier download (header 'H', records 'R'); after UseFakeLine a fake line, read as far as it goes.
 class C_LinkRig : public C_Port
 {
 public:
-    // `port` goes into a 12-byte field like the Port setting, terminated when shorter.
     explicit C_LinkRig(const char* port, DWORD baudOption = 0)
         : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0)
     {
