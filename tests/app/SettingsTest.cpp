@@ -7,123 +7,57 @@
 #include "app/Settings.h"
 #include "support/Registry.h"
 
-namespace
-{
-
-Settings Loaded()
-{
-    Settings settings;
-    SetDefaultSettings(&settings, 1033);
-    LoadSettings(&settings);
-    return settings;
-}
-
-std::string Stored(const C_ScratchKey& key, const char* name)
+static std::string Stored(const C_ScratchKey& key, const char* name)
 {
     std::string data;
     DWORD type = 0;
     return key.Get(name, &data, &type) ? std::to_string(type) + ":" + data : "missing";
 }
 
-} // namespace
-
-TEST(Settings, FirstRunKeepsTheDefaultsAndEveryValueRoundTripsAsStored)
+TEST(Settings, MissingOrOverlongValuesKeepTheDefaultsAndEveryValueAndThePlacementRoundTripAsStored)
 {
     C_ScratchKey key(kSettingsKey);
-    Settings stored = Loaded();
+    key.SetDword("Language", 0xABCD0407); // the language is the low 16 bits
+    key.SetString("Port", "com1-and-much-more");
+    key.SetString("FontName", "A face name that is longer than thirty-one characters");
+    key.SetDword("UseFont", 7);
+    Settings stored, loaded;
+    SetDefaultSettings(&stored, 1033);
+    LoadSettings(&stored);
+    EXPECT_EQ(1031, stored.language);
     EXPECT_STREQ("com2", stored.port);
     EXPECT_STREQ("Tahoma", stored.fontName);
     EXPECT_EQ(-11, stored.fontSize);
-    EXPECT_EQ(1033, stored.language);
-    EXPECT_EQ(0u, stored.useFont | stored.fontBold | stored.fontItalic | stored.simpleCubicMeter |
-                      stored.baud1200);
-    strcpy(stored.port, "com8");
+    EXPECT_EQ(7u, stored.useFont) << "the rest is still read";
+
+    strcpy(stored.port, "com45678901"); // exactly 11 characters fit
     strcpy(stored.fontName, "Courier New");
-    stored.fontSize = -15;
-    stored.useFont = 2, stored.fontBold = 3, stored.fontItalic = 4, stored.simpleCubicMeter = 5,
-    stored.baud1200 = 6;
-    stored.language = 1031;
+    stored.fontSize = -15, stored.useFont = 2, stored.fontBold = 3, stored.fontItalic = 4;
+    stored.simpleCubicMeter = 5, stored.baud1200 = 6;
     SaveSettings(&stored);
-    EXPECT_EQ(std::string("1:com8", 7), Stored(key, "Port"));
+    EXPECT_EQ(std::string("1:com45678901", 14), Stored(key, "Port"));
     EXPECT_EQ(std::string("4:\xF1\xFF\xFF\xFF", 6), Stored(key, "FontSize"));
     EXPECT_EQ(std::string("4:\x07\x04\0\0", 6), Stored(key, "Language")) << "widened to 32 bits";
-    Settings loaded = Loaded();
+    SetDefaultSettings(&loaded, 1033);
+    LoadSettings(&loaded);
     EXPECT_EQ(0, memcmp(&stored, &loaded, sizeof(stored))); // SetDefaultSettings zeroes the padding
-}
 
-TEST(Settings, TheLanguageIsTheLow16BitsAndTextsTooLongForTheirFieldsKeepTheDefaults)
-{
-    C_ScratchKey key(kSettingsKey);
-    key.SetDword("Language", 0xABCD0407);
-    key.SetString("Port", "com1-and-much-more");
-    key.SetString("FontName", "A face name that is longer than thirty-one characters");
-    key.SetDword("FontSize", (DWORD)-20);
-    Settings settings = Loaded();
-    EXPECT_EQ(1031, settings.language);
-    EXPECT_STREQ("com2", settings.port);
-    EXPECT_STREQ("Tahoma", settings.fontName);
-    EXPECT_EQ(-20, settings.fontSize) << "the rest is still read";
-    key.SetString("Port", "com45678901"); // exactly 11 characters fit
-    EXPECT_STREQ("com45678901", Loaded().port);
-}
-
-TEST(PlacementFromText, ParsesTheFiveNumbersAndAdjustsStateAndCorner)
-{
-    const RECT work = {0, 30, 1280, 1000};
-    const struct
-    {
-        const char* text;
-        const RECT* workArea;
-        UINT state;
-        RECT rect;
-    } rows[] = {{"2,10,10,700,500", NULL, SW_SHOWNORMAL, {10, 10, 700, 500}}, // minimised: normal
-                {"0,1,2,3,4", NULL, SW_SHOWNORMAL, {1, 2, 3, 4}},             // hidden: normal
-                {"3,1,2,3,4", NULL, SW_SHOWMAXIMIZED, {1, 2, 3, 4}},
-                {"1,50,60", NULL, SW_SHOWNORMAL, {50, 60, 0, 0}}, // numbers that do not parse stay 0
-                {"1,-3000,-3000,-2300,-2500", &work, SW_SHOWNORMAL, {10, 40, 710, 540}}};
-    for (const auto& row : rows)
-    {
-        WINDOWPLACEMENT placement = PlacementFromText(row.text, row.workArea);
-        EXPECT_EQ(44u, placement.length);
-        EXPECT_EQ(row.state, placement.showCmd) << row.text;
-        EXPECT_TRUE(EqualRect(&row.rect, &placement.rcNormalPosition)) << row.text;
-    }
-}
-
-TEST(Placement, SavesStateAndNormalRectangleAndRestoresThemOnAMonitor)
-{
-    const char path[] = "Software\\Tarnwick\\KarpolinTest\\Placement";
-    C_ScratchKey key(path);
+    // The placement: "state,left,top,right,bottom" of the normal rectangle, state 0 for a hidden window;
+    // a hidden or minimised window comes back normal, one whose corner is on no monitor on the nearest.
     HWND window =
         CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 120, 80, 736, 464, NULL, NULL, NULL, NULL);
-    EXPECT_EQ(0, RestorePlacement(window, HKEY_CURRENT_USER, path, "Main")) << "nothing stored";
-    EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, path, "Main"));
-    EXPECT_EQ(std::string("1:0,120,80,856,544", 19), Stored(key, "Main")) << "not visible: state 0";
-    EXPECT_EQ(0, RestorePlacement(window, HKEY_CURRENT_USER, path, "Other")) << "no such value";
+    EXPECT_EQ(0, RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
+    EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
+    EXPECT_EQ(std::string("1:0,120,80,856,544", 19), Stored(key, kPlacementValue));
+    RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue);
+    EXPECT_TRUE(IsWindowVisible(window)) << "state 0 comes back shown";
+    key.SetString(kPlacementValue, "2,-3000,-3000,-2300,-2500");
+    EXPECT_EQ(1, RestorePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
+    EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, kSettingsKey, kPlacementValue));
     RECT work;
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
-    const struct
-    {
-        const char* stored;
-        bool zoomed;
-        RECT normal;
-    } rows[] = {{"1,-3000,-3000,-2300,-2500",
-                 false,
-                 {work.left + 10, work.top + 10, work.left + 710, work.top + 510}},
-                {"3,20,30,420,330", true, {20, 30, 420, 330}},
-                {"2,10,10,700,500", false, {10, 10, 700, 500}}};
-    for (const auto& row : rows)
-    {
-        key.SetString("Main", row.stored);
-        ASSERT_EQ(1, RestorePlacement(window, HKEY_CURRENT_USER, path, "Main")) << row.stored;
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof(placement);
-        GetWindowPlacement(window, &placement);
-        EXPECT_TRUE(IsWindowVisible(window) && !IsIconic(window) && row.zoomed == !!IsZoomed(window))
-            << row.stored;
-        EXPECT_TRUE(EqualRect(&row.normal, &placement.rcNormalPosition)) << row.stored;
-    }
-    EXPECT_EQ(1, SavePlacement(window, HKEY_CURRENT_USER, path, "Main"));
-    EXPECT_EQ(std::string("1:1,10,10,700,500", 18), Stored(key, "Main"));
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    char text[64];
+    sprintf(text, "1:1,%ld,%ld,%ld,%ld", work.left + 10, work.top + 10, work.left + 710, work.top + 510);
+    EXPECT_EQ(std::string(text, strlen(text) + 1), Stored(key, kPlacementValue));
     DestroyWindow(window);
 }

@@ -1,40 +1,18 @@
 #include "LinkRig.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <string.h>
 
-#include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <sstream>
 
 // KARPOLIN_PYTHON, _SIMULATOR, _SCENARIOS and _SIM_RUNS, Linux paths, come from tests/CMakeLists.txt.
 
-namespace
-{
-
 // Z: maps the Linux root, and Windows takes '/' as a separator. "" when there is no such file.
-std::string ReadWhole(const std::string& linuxPath)
+static std::string ReadWhole(const std::string& linuxPath)
 {
     std::ostringstream text;
     text << std::ifstream("Z:" + linuxPath, std::ios::binary).rdbuf();
     return text.str();
-}
-
-std::string FromHex(const std::string& hex)
-{
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += (char)strtoul(hex.substr(i, 2).c_str(), NULL, 16);
-    return bytes;
-}
-
-} // namespace
-
-double UnixNow()
-{
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 int C_InstrumentSimulator::Start(const char* port, const char* scenario, int deadlineSeconds)
@@ -74,60 +52,15 @@ void C_InstrumentSimulator::Stop()
     std::ofstream("Z:" + m_dir + "/stop") << "stop\n";
     for (int i = 0; i < 250 && ReadWhole(m_dir + "/done").empty(); ++i)
         Sleep(20);
-    log = ReadWhole(m_dir + "/log");
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);)
+    std::istringstream lines(log = ReadWhole(m_dir + "/log"));
+    for (std::string line, kind, hex; std::getline(lines, line);)
     {
         std::istringstream words(line);
-        std::string kind, hex;
         double time = 0;
         words >> kind >> time >> hex;
         if (kind == "rx" && std::getline(words, line))
             received.push_back(hex + line);
-        else if (kind == "record")
-            records.push_back(FromHex(hex));
-        else if (kind == "header")
-            header = FromHex(hex);
         else if (kind == "marker")
             markerTime = time;
     }
-}
-
-C_LinkRig::C_LinkRig(const char* port, DWORD baudOption)
-    : owner(window.Handle()), strings(GetModuleHandleA(NULL)), dataValid(1), cancelRequested(0)
-{
-    memcpy(portField, port, std::min(strlen(port), sizeof(portField)));
-    memset(header.bytes, 'H', sizeof(header.bytes));
-    records.Init();
-    for (int i = 0; i < 2; ++i)
-    {
-        RecordNode* node = NewRecordNode();
-        memset(node->record.bytes, 'R', sizeof(node->record.bytes));
-        records.Append(node);
-    }
-
-    const LinkOwner link = {&owner, &strings, 1033};
-    const CardJob card{link, portField, sizeof(portField), baudOption, &records, &dataValid, Refresh,
-                       this, NULL};
-    download = DownloadJob{card, &header, &cancelRequested, &progress, NULL, kEndNotRun};
-    erase = card;
-}
-
-C_LinkRig::~C_LinkRig()
-{
-    Wait(60000);
-    ClearRecords(records);
-}
-
-void C_LinkRig::Refresh(void* self)
-{
-    static_cast<C_LinkRig*>(self)->refreshTime = UnixNow();
-}
-
-std::vector<std::string> C_LinkRig::Records() const
-{
-    std::vector<std::string> list;
-    for (RecordNode* node = records.First(); node; node = node->next)
-        list.push_back(std::string(node->record.bytes, sizeof(node->record.bytes)));
-    return list;
 }
