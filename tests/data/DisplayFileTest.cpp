@@ -6,7 +6,6 @@
 #include "Resource.h"
 #include "data/DataFile.h"
 #include "data/ValueDisplay.h"
-#include "support/StringTableData.h"
 #include "support/TestDialog.h"
 #include "sys/OsClass.h"
 #include "sys/Target.h"
@@ -117,10 +116,8 @@ TEST(ValueDisplay, EachRefreshShowsTheDataInTheOptionAndLanguageOfTheMoment)
         EXPECT_EQ(step.valid ? kRows : "", rows);
         for (int i = 0; i < 9; i++)
         {
-            for (const StringRow& row : kStringTable)
-                if (row.id == kTitles[i])
-                    sprintf(text, Cp1252Of(step.language == 1031 ? row.german : row.english).c_str(),
-                            step.cubic);
+            char title[C_StringTable::kBufferSize]; // the texts are the resources'; the ids are the test's
+            sprintf(text, rig.strings.LoadLocalizedString(kTitles[i], title, step.language), step.cubic);
             LVCOLUMNA column = {LVCF_TEXT | LVCF_FMT | LVCF_WIDTH, 0, 0, cell, 100, 0, 0, 0};
             ListView_GetColumn(view, i, &column);
             EXPECT_STREQ(text, cell);
