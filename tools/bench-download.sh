@@ -13,11 +13,7 @@ export KARPOLIN_ROOT=$root
 "$root/tools/install-deps.sh"
 . "$root/tools/build-env.sh"
 . "$root/tools/wine-env.sh"
-if karpolin_wine_can_run 32; then
-    bits=32
-elif karpolin_wine_can_run 64; then
-    bits=64
-else
+if ! karpolin_wine_pick_bits; then
     echo "bench-download.sh: Wine cannot start here: $KARPOLIN_WINE_WHY" >&2
     exit 1
 fi

@@ -13,15 +13,13 @@ export KARPOLIN_ROOT=$root
 . "$root/tools/build-env.sh"
 . "$root/tools/wine-env.sh"
 
-if karpolin_wine_can_run 32; then
-    bits=32
-    echo "run.sh: starting the 32-bit Karpolin.exe"
-elif karpolin_wine_can_run 64; then
-    bits=64
-    echo "run.sh: this machine refuses 32-bit programs; starting the 64-bit build of Karpolin.exe"
-else
+if ! karpolin_wine_pick_bits; then
     echo "run.sh: Wine cannot start here: $KARPOLIN_WINE_WHY" >&2
     exit 1
+elif [ $bits = 32 ]; then
+    echo "run.sh: starting the 32-bit Karpolin.exe"
+else
+    echo "run.sh: this machine refuses 32-bit programs; starting the 64-bit build of Karpolin.exe"
 fi
 karpolin_build $bits "$build/win$bits" Karpolin
 

@@ -28,6 +28,15 @@ karpolin_wine_can_run() { # $1: 32 or 64
     return 0
 }
 
+# The build to run: `bits` becomes 32 where this machine runs 32-bit programs (the product), else 64.
+# Returns 1 when Wine cannot start at all; KARPOLIN_WINE_WHY then says why.
+karpolin_wine_pick_bits() {
+    bits=32
+    karpolin_wine_can_run 32 && return 0
+    bits=64
+    karpolin_wine_can_run 64
+}
+
 karpolin_wine_start() { # $1: the prefix folder, $2: 32 or 64
     export WINEPREFIX="$1"
     export WINELOADER
