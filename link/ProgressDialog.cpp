@@ -33,8 +33,6 @@ int C_ProgressDialog::OnInitDialog()
 
 int C_ProgressDialog::OnClosing(INT_PTR)
 {
-    if (!m_closer.Finished())
-        return 0;
     m_closer.Detach();
     m_bar.Run(0);
     return 1;
@@ -59,12 +57,13 @@ int C_ProgressDialog::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
     return C_Dialog::OnCommand(id, wparam, lparam);
 }
 
-INT_PTR C_ProgressDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
+int C_ProgressDialog::OnClose()
 {
-    if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE && !m_closer.Finished())
+    // The close box, or anyone's WM_CLOSE; the worker's own comes once it has finished.
+    if (!m_closer.Finished())
     {
         RequestCancel();
         return 1;
     }
-    return C_Dialog::OnMessage(message, wparam, lparam);
+    return C_Dialog::OnClose();
 }

@@ -9,8 +9,8 @@
 #include "ui/Typhoon.h"
 
 // The small modal dialog shown while the download's worker runs: a busy bar and one button that asks
-// the worker to stop. Only the worker ends it: Esc and the close box count as the button, and the
-// dialog refuses to end before the worker has finished, so that nobody touches the data meanwhile.
+// the worker to stop. Only the worker ends it: while it runs, Esc and the close box count as the
+// button, so that nobody touches the data before the worker has let go of them.
 class C_ProgressDialog : public C_Dialog
 {
 public:
@@ -23,7 +23,7 @@ public:
     int OnInitDialog() override;
     int OnClosing(INT_PTR result) override;
     int OnCommand(WORD id, WPARAM wparam, LPARAM lparam) override;
-    INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    int OnClose() override;
 
 private:
     void RequestCancel();
