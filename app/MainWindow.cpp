@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "data/ValueDisplay.h"
+#include "link/CardErase.h"
 #include "res/Resource.h"
 #include "ui/FontTools.h"
 
@@ -105,7 +106,8 @@ void C_MainWindow::InjectFontChooser(FontChooser chooser)
     g_chooseFont = chooser ? chooser : C_FontTools::ChooseFont;
 }
 
-C_MainWindow::C_MainWindow() : m_dataValid(0), m_cancelRequested(0), m_displayFont(NULL)
+C_MainWindow::C_MainWindow()
+    : m_progress(&m_cancelRequested), m_dataValid(0), m_cancelRequested(0), m_displayFont(NULL)
 {
     m_title[0] = 0;
     memset(&m_header, 0, sizeof(m_header));
@@ -224,7 +226,10 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
         ShowInfo();
         return 1;
     case IDM_SYNCHRONIZATION:
+        Synchronize();
+        return 1;
     case IDM_RESET:
+        Reset();
         return 1;
     case IDM_SAVE:
     {
@@ -285,6 +290,37 @@ void C_MainWindow::ShowInfo()
     m_aboutBox.Close(0);
     m_aboutBox.SetSplash(0);
     m_aboutBox.DoModal(m_instance, IDD_ABOUT, 0, m_window);
+}
+
+void C_MainWindow::FillCardJob(CardJob& job)
+{
+    job.owner = Owner();
+    job.portName = m_settings.port;
+    job.portNameFieldSize = sizeof(m_settings.port);
+    job.baudOption = m_settings.baud1200;
+    job.records = &m_records;
+    job.dataValid = &m_dataValid;
+    job.refreshDisplay = Refresh;
+    job.context = this;
+}
+
+void C_MainWindow::Synchronize()
+{
+    FillCardJob(m_downloadJob);
+    m_downloadJob.header = &m_header;
+    m_downloadJob.cancelRequested = &m_cancelRequested;
+    m_downloadJob.progress = &m_progress.Closer();
+    // The dialog's modal loop serves the worker's sent messages (display, message boxes) and ends
+    // when the worker has ended.
+    if (StartDownload(m_downloadThread, m_downloadJob))
+        m_progress.DoModal(m_instance, IDD_PROGRESS, 0, m_window);
+}
+
+void C_MainWindow::Reset()
+{
+    EraseJob job;
+    FillCardJob(job);
+    EraseCard(job);
 }
 
 void C_MainWindow::SetPortChecks(UINT item)

@@ -9,6 +9,8 @@
 #include "app/Settings.h"
 #include "data/DataFile.h"
 #include "data/Measurement.h"
+#include "link/Download.h"
+#include "link/ProgressDialog.h"
 #include "sys/Thread.h"
 #include "ui/Dialog.h"
 #include "ui/LinkControl.h"
@@ -56,6 +58,10 @@ private:
     int ApplyDisplayFont();
     void ChooseDisplayFont();
     void ShowInfo();
+    // Fills what both card commands share from the settings and the data.
+    void FillCardJob(CardJob& job);
+    void Synchronize();
+    void Reset();
     // The option flips between 1 and 0 (anything but 1 counts as 0); returns the new value.
     static DWORD Toggle(DWORD* option);
 
@@ -67,6 +73,7 @@ private:
     C_StringTable m_strings;
     RecordList m_records;
     C_AboutBox m_aboutBox;
+    C_ProgressDialog m_progress;
     C_LinkControl m_firstLink;
     C_LinkControl m_secondLink;
     char m_title[kTitleSize];
@@ -75,6 +82,7 @@ private:
     // Written by one thread, read by the other, each as a whole word.
     std::atomic<LONG> m_dataValid;
     std::atomic<LONG> m_cancelRequested;
-    Settings m_settings; // the selected language included
+    DownloadJob m_downloadJob; // the worker reads it while it runs
+    Settings m_settings;       // the selected language included
     HFONT m_displayFont;
 };
