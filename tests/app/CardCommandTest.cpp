@@ -6,23 +6,19 @@
 // Synchronization in the program's own window against the simulator on com5 (none: the port is missing).
 struct CardCommandRow
 {
-    const char* name;
-    const char* scenario;
+    const char *name, *scenario;
     int press;          // while the records stream: 1 Esc, 2 the close box
     const char* button; // the progress dialog's button afterwards
     int rows, boxes;
 };
 
-class CardCommands : public testing::TestWithParam<CardCommandRow>
+struct CardCommands : testing::TestWithParam<CardCommandRow>
 {
 };
 
-// The progress dialog: the program's dialog with the cancel button.
-static BOOL CALLBACK FindProgress(HWND window, LPARAM found)
+static BOOL CALLBACK FindProgress(HWND window, LPARAM found) // the dialog with the cancel button
 {
-    if (GetDlgItem(window, IDC_PROGRESS_CANCEL))
-        *reinterpret_cast<HWND*>(found) = window;
-    return TRUE;
+    return !GetDlgItem(window, IDC_PROGRESS_CANCEL) || !(*reinterpret_cast<HWND*>(found) = window);
 }
 
 TEST_P(CardCommands, TheDialogEndsWithTheWorkerAndTheWindowShowsWhatTheEndingLeft)
