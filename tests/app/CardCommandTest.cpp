@@ -12,9 +12,7 @@ struct CardCommandRow
     int rows, boxes;
 };
 
-struct CardCommands : testing::TestWithParam<CardCommandRow>
-{
-};
+using CardCommands = testing::TestWithParam<CardCommandRow>;
 
 static BOOL CALLBACK FindProgress(HWND window, LPARAM found) // the dialog with the cancel button
 {
