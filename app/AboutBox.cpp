@@ -16,7 +16,7 @@ int C_AboutBox::OnInitDialog()
 {
     SetIcons(IDI_PROGRAM);
     char title[kTitleSize];
-    SetTitle(FormatTitle("Karpolin", (HMODULE)NULL, title));
+    SetTitle(FormatTitle(kProgramName, (HMODULE)NULL, title));
     m_image.Setup(GetItem(IDC_ABOUT_PICTURE), m_instance, C_ImageControl::kPaintBitmap, IDB_ABOUT, 0,
                   OnImageEvent, this, kReferenceWidth, kReferenceHeight);
     m_white = CreateSolidBrush(kWhite);

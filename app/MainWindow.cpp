@@ -159,7 +159,7 @@ void C_MainWindow::Refresh(void* self)
 int C_MainWindow::OnInitDialog()
 {
     SetIcons(IDI_PROGRAM);
-    SetTitle(FormatTitle("Karpolin", (HMODULE)NULL, m_title));
+    SetTitle(FormatTitle(kProgramName, (HMODULE)NULL, m_title));
     // The splash stands in front while the window is set up behind it.
     m_aboutBox.SetSplash(1);
     m_aboutBox.Create(m_instance, IDD_ABOUT, 0, m_window);

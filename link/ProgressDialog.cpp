@@ -17,7 +17,7 @@ int C_ProgressDialog::OnInitDialog()
 {
     SetIcons(IDI_PROGRAM);
     char title[kTitleSize];
-    SetTitle(FormatTitle("Karpolin", (HMODULE)NULL, title));
+    SetTitle(FormatTitle(kProgramName, (HMODULE)NULL, title));
     // In the language the system picks, not the selected one: the button is the system's business.
     C_StringTable strings(m_instance);
     char text[C_StringTable::kBufferSize];

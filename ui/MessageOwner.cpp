@@ -4,8 +4,7 @@
 
 #include "ui/Dialog.h"
 #include "ui/StringTable.h"
-
-static const char kProgramName[] = "Karpolin";
+#include "ui/Version.h"
 
 int ShowStringMessage(const MessageOwner& owner, UINT type, UINT stringId, ...)
 {

@@ -3,6 +3,8 @@
 #include <ctype.h>
 #include <stdio.h>
 
+const char kProgramName[] = "Karpolin";
+
 namespace
 {
 

@@ -7,6 +7,9 @@ enum
     kTitleSize = 200
 };
 
+// The program's name: the caption of every window and message box.
+extern const char kProgramName[];
+
 // "name [major.minor]", the minor with two digits. `buffer` holds kTitleSize bytes.
 const char* FormatTitle(const char* name, UINT major, UINT minor, char* buffer);
 // The same with the FileVersion of `module` (the program itself when null), 1.01 when it has none.
