@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "data/DataFile.h"
 #include "data/Measurement.h"
+#include "data/ValueDisplay.h"
 #include "link/Download.h"
 #include "link/ProgressDialog.h"
 #include "sys/Thread.h"
@@ -53,6 +54,8 @@ public:
 private:
     MessageOwner Owner();
     DataFileJob FileJob();
+    // What the display shows and from which data.
+    DisplayContext Display();
     void SetPortChecks(UINT item);
     void ApplyLanguage(WORD language);
     int ApplyDisplayFont();
