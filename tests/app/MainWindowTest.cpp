@@ -167,6 +167,7 @@ TEST(MainWindow, ExportThroughTheMenuWritesWhatTheWindowShows_MenuOpenedByMessag
         for (int i = 0; i < 500 && IsWindow(dialog); i++)
             Sleep(10);
     }
+    SendMessageA(rig.window, WM_NULL, 0, 0); // answered once the command has ended
     std::ifstream in("data.csv", std::ios::binary);
     const std::string csv(std::istreambuf_iterator<char>(in), {});
     in.close(), current_path(home), std::filesystem::remove_all(folder);
