@@ -139,24 +139,21 @@ TEST(Program, EndsWithExitCode0AfterExit)
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); // what it saved in the test prefix
 }
 
-// Open and Export through the menu commands and the system's file dialogs, each answered with the name
-// it offers: Export is greyed until data are shown, and its file holds what the window shows.
+// Open and Export through the system's file dialogs, answered with the name offered: Export is greyed
+// until data are shown, and its file holds what the window shows.
 TEST(MainWindow, ExportThroughTheMenuWritesWhatTheWindowShows_MenuOpenedByMessage)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "karpolin-export-test",
-                                home = std::filesystem::current_path();
-    std::filesystem::remove_all(folder), std::filesystem::create_directory(folder), current_path(folder);
-    std::string data = std::string(83, '0').replace(57, 5, "1.293");
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "karpolin-export-test", home = fs::current_path();
+    fs::remove_all(folder), fs::create_directory(folder), fs::current_path(folder);
+    std::string data = std::string(83, '0').replace(57, 5, "1.293"), greyed;
     for (const char* point : {"01", "--", "03"})
         data += "\r " + std::string(point) + ";23;12:34:56;01234;567 89012;34.56;8901;2345";
     std::ofstream("data.dat", std::ios::binary) << data;
     C_MainWindowRig rig;
     HMENU menu = GetMenu(rig.Start());
-    std::string greyed;
     for (WORD command : {IDM_OPEN, IDM_EXPORT})
     {
-        // What the system sends as the File menu opens: under Wine a click on the menu bar did not open
-        // it again once a file dialog had been shown.
         SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(menu, 0), 0);
         greyed += GetMenuState(menu, IDM_EXPORT, MF_BYCOMMAND) & MF_GRAYED ? "greyed " : "enabled ";
         PostMessageA(rig.window, WM_COMMAND, command, 0);
@@ -166,12 +163,11 @@ TEST(MainWindow, ExportThroughTheMenuWritesWhatTheWindowShows_MenuOpenedByMessag
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 500 && IsWindow(dialog); i++)
             Sleep(10);
+        SendMessageA(rig.window, WM_NULL, 0, 0); // answered once the command has ended
     }
-    SendMessageA(rig.window, WM_NULL, 0, 0); // answered once the command has ended
-    std::ifstream in("data.csv", std::ios::binary);
-    const std::string csv(std::istreambuf_iterator<char>(in), {});
-    in.close(), current_path(home), std::filesystem::remove_all(folder);
+    const std::string csv(
+        (std::istreambuf_iterator<char>(std::ifstream("data.csv", std::ios::binary).rdbuf())), {});
+    fs::current_path(home), fs::remove_all(folder);
     EXPECT_EQ("greyed enabled ", greyed);
-    EXPECT_EQ(WindowLines(rig.window, true), ReadCsv(csv, ',', '.')) << csv;
-    EXPECT_EQ(2, ListView_GetItemCount(GetDlgItem(rig.window, IDC_POINT_LIST)));
+    EXPECT_EQ(WindowLines(rig.window, '.'), ReadCsv(csv, ',')) << csv;
 }
