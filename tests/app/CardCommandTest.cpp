@@ -14,7 +14,7 @@ struct CardCommandRow
         commands;        // S download, R erase, V save, B 1200 baud, 7 / 5 the port, F the fake line from now
     int press;           // 0.8 s into the first download: 1 Esc, 2 the close box, 3 the button
     int answer;          // to every message box
-    const char* dialogs; // per download 0.15 s in: the button's text and "+" when the bar moved, or "-" when
+    const char* dialogs; // per download 0.25 s in: the button's text and "+" when the bar moved, or "-" when
                          // gone; then the text after the press
     int rows;
     std::string boxes, received; // "^": shown over the progress dialog; received: per arrival
@@ -53,6 +53,8 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
 {
     const CardCommandRow& row = GetParam();
     const int threads = ThreadCount();
+    DWORD handles = 0, handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
     C_InstrumentSimulator simulator;
     ASSERT_TRUE(simulator.Start("com5", row.scenario)) << simulator.problem;
     C_MessageRecorder recorder(row.answer, 400);
@@ -81,6 +83,7 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
                 EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindProgress, (LPARAM)&progress);
             char text[64] = "";
             GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
+            Sleep(100); // painted once
             const std::string before = BarPicture(progress);
             Sleep(150);
             dialogs +=
@@ -105,7 +108,9 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
         EXPECT_EQ(row.rows, ListView_GetItemCount(GetDlgItem(window, IDC_POINT_LIST)));
         C_MainWindow::InjectPort(NULL);
     }
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
     EXPECT_EQ(threads, ThreadCount()) << "nothing left running after Exit";
+    EXPECT_EQ(handles, handlesAfter);
     simulator.Stop();
     EXPECT_EQ(row.dialogs, dialogs);
     std::string boxes, received;
