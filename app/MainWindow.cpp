@@ -63,6 +63,7 @@ const int kFontControls[] = {IDC_POINT_LIST,
                              IDC_ADDITIONAL_FLOW};
 
 C_MainWindow::FontChooser g_chooseFont = C_FontTools::ChooseFont;
+C_Port* g_port = NULL;
 
 LONG FontWeight(DWORD bold)
 {
@@ -104,6 +105,11 @@ void TakeChosenFont(const LOGFONTA& chosen, Settings* settings)
 void C_MainWindow::InjectFontChooser(FontChooser chooser)
 {
     g_chooseFont = chooser ? chooser : C_FontTools::ChooseFont;
+}
+
+void C_MainWindow::InjectPort(C_Port* port)
+{
+    g_port = port;
 }
 
 C_MainWindow::C_MainWindow()
@@ -302,6 +308,7 @@ void C_MainWindow::FillCardJob(CardJob& job)
     job.dataValid = &m_dataValid;
     job.refreshDisplay = Refresh;
     job.context = this;
+    job.port = g_port;
 }
 
 void C_MainWindow::Synchronize()

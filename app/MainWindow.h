@@ -49,6 +49,9 @@ public:
     // Tests only: "Select Font..." calls `chooser` instead of the system's font dialog; null
     // restores it.
     static void InjectFontChooser(FontChooser chooser);
+    // Tests only: the card commands talk over `port` instead of the serial port (an erase that waits
+    // 35 s for its acknowledgement); null restores it.
+    static void InjectPort(C_Port* port);
 
 private:
     MessageOwner Owner();
