@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWindowRig.h"
+#include "app/PortMenu.h"
 
 // A stored placement that does not parse opens the window at the least size, on screen; a resize
 // then changes the list's size by exactly as much, and not its corner.
@@ -91,6 +92,77 @@ TEST(MainWindow, StoredSettingsAndOptionCommandsSetMarksTextsAndFonts)
                                     (rig.fonts.empty() ? "" : rig.fonts.back()));
     }
     C_MainWindow::InjectFontChooser(NULL);
+}
+
+// The port menu below its eight items, as "-" for the separator and "*" before a checked item; only
+// the ports of `numbers` (the test prefix lists ports of its own).
+std::string PortItems(HMENU menu, std::initializer_list<unsigned> numbers)
+{
+    std::string items;
+    for (int i = 8; i < GetMenuItemCount(menu); i++)
+    {
+        char text[100];
+        UINT id = GetMenuItemID(menu, i), state = GetMenuState(menu, i, MF_BYPOSITION);
+        GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        int shown = (state & MF_SEPARATOR) != 0 && lstrcpyA(text, "-");
+        for (unsigned number : numbers)
+            shown |= id == IDM_PORT_EXTRA_BASE + number;
+        if (shown)
+            items += std::string(state & MF_CHECKED ? "*" : "") + text + "|";
+    }
+    return items;
+}
+
+// Ports above com8 from the real registry at each opening, a stored one that is absent at the end;
+// a chosen one checked alone and stored; the texts in the language of the moment.
+TEST(MainWindow, PortMenuListsThePortsPresentAtEachOpening)
+{
+    const char key[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest40", REG_SZ, "COM40", 6);
+    C_MainWindowRig rig;
+    rig.key.SetString("Port", "com33");
+    HMENU menu = GetSubMenu(GetMenu(rig.Start()), 2);
+    const struct
+    {
+        WORD command; // before the opening
+        const char* expected;
+    } steps[] = {{0, "00000000 -|Serial port com40|*Serial port com33 (not present)|"},
+                 {IDM_PORT_EXTRA_BASE + 40, "00000000 -|*Serial port com40|"},
+                 {IDM_PORT3, "00100000 -|Serial port com9|Serial port com40|"}, // com9 plugged in meanwhile
+                 {IDM_GERMAN, "00100000 -|Serieller Port com9|Serieller Port com40|"},
+                 {IDM_PORT_EXTRA_BASE + 9, "00000000 -|*Serieller Port com9|Serieller Port com40|"}};
+    for (const auto& step : steps)
+    {
+        if (step.command == IDM_PORT3)
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest9", REG_SZ, "COM9", 5);
+        SendMessageA(rig.window, WM_COMMAND, step.command, 0);
+        menu = GetSubMenu(GetMenu(rig.window), 2);
+        SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)menu, 2);
+        EXPECT_EQ(step.expected, rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40})) << step.command;
+    }
+    PostMessageA(rig.window, WM_COMMAND, IDM_EXIT, 0);
+    rig.Finish();
+    EXPECT_EQ("com9 ", rig.Stored({"Port"}));
+    HKEY open;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &open);
+    RegDeleteValueA(open, "\\Device\\KarpolinTest40"), RegDeleteValueA(open, "\\Device\\KarpolinTest9");
+    RegCloseKey(open);
+}
+
+// A device's own name follows the port, its '&' shown as written; no separator without an item.
+TEST(PortMenu, NamesDevicesAndAddsNothingWithoutPorts)
+{
+    static SerialPortList ports = {2, {{9, "USB Serial Port"}, {12, "R&D Box"}}};
+    C_StringTable strings(GetModuleHandleA(NULL));
+    HMENU menu = CreatePopupMenu();
+    for (int i = 0; i < 9; i++)
+        AppendMenuA(menu, MF_STRING, 100 + i, "fixed");
+    FillPortMenu(menu, ports, "com2", strings, 1033);
+    EXPECT_EQ("-|Serial port com9 (USB Serial Port)|Serial port com12 (R&&D Box)|", PortItems(menu, {9, 12}));
+    ports.count = 1, ports.ports[0].number = 3;
+    FillPortMenu(menu, ports, "com3", strings, 1033);
+    EXPECT_EQ(8, GetMenuItemCount(menu));
+    DestroyMenu(menu);
 }
 
 // The splash goes by itself 2 s after the start, or at once at a click below its picture or at Esc
