@@ -32,7 +32,7 @@ TEST(SerialPort, OpensComPortsByTheDeviceForm)
                 {"com4096", "\\\\.\\COM4096", 260},
                 {"com4097", "com4097", 260},
                 {"nul", "nul", 260},
-                {"com12", "", 10}};
+                {"com12", "", 9}};
     for (const auto& row : rows)
     {
         char device[260] = "x";
