@@ -317,12 +317,12 @@ void C_MainWindow::Reset()
 
 void C_MainWindow::SetPortChecks(UINT item)
 {
+    // The items above com8 are made with their marks at each opening of the menu.
     HMENU ports = GetSubMenu(GetMenu(m_window), 2);
-    for (int i = GetMenuItemCount(ports) - 1; i >= 0; i--)
+    for (unsigned number = 1; number <= 8; number++)
     {
-        UINT port = GetMenuItemID(ports, i);
-        if (PortNumberOfItem(port))
-            CheckMenuItem(ports, port, MF_BYCOMMAND | (port == item ? MF_CHECKED : MF_UNCHECKED));
+        UINT port = PortItemOfNumber(number);
+        CheckMenuItem(ports, port, MF_BYCOMMAND | (port == item ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 

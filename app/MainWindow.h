@@ -54,7 +54,6 @@ public:
 private:
     MessageOwner Owner();
     DataFileJob FileJob();
-    // Checks the port item `item` and clears every other port item of the menu.
     void SetPortChecks(UINT item);
     // The port menu's items below the fixed eight, as the ports are now.
     void FillPorts(HMENU menu);

@@ -94,34 +94,33 @@ TEST(MainWindow, StoredSettingsAndOptionCommandsSetMarksTextsAndFonts)
     C_MainWindow::InjectFontChooser(NULL);
 }
 
-// The port menu below its eight items, as "-" for the separator and "*" before a checked item; only
-// the ports of `numbers` (the test prefix lists ports of its own).
+// The port menu below its eight items: "-" for the separator, "*" before a checked item; only the
+// ports of `numbers` (the test prefix lists ports of its own).
 std::string PortItems(HMENU menu, std::initializer_list<unsigned> numbers)
 {
     std::string items;
     for (int i = 8; i < GetMenuItemCount(menu); i++)
     {
-        char text[100];
-        UINT id = GetMenuItemID(menu, i), state = GetMenuState(menu, i, MF_BYPOSITION);
-        GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
-        int shown = (state & MF_SEPARATOR) != 0 && lstrcpyA(text, "-");
+        char text[100] = "-";
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION), id = GetMenuItemID(menu, i);
+        GetMenuStringA(menu, i, text + (state & MF_SEPARATOR ? 1 : 0), 99, MF_BYPOSITION);
         for (unsigned number : numbers)
-            shown |= id == IDM_PORT_EXTRA_BASE + number;
-        if (shown)
-            items += std::string(state & MF_CHECKED ? "*" : "") + text + "|";
+            items += state & MF_SEPARATOR || id != IDM_PORT_EXTRA_BASE + number
+                         ? ""
+                         : (state & MF_CHECKED ? "*" : "") + std::string(text) + "|";
     }
-    return items;
+    return (GetMenuState(menu, 8, MF_BYPOSITION) & MF_SEPARATOR ? "-|" : "") + items;
 }
 
 // Ports above com8 from the real registry at each opening, a stored one that is absent at the end;
-// a chosen one checked alone and stored; the texts in the language of the moment.
+// a chosen one checked alone and stored; the texts in the language of the moment; other menus alone.
 TEST(MainWindow, PortMenuListsThePortsPresentAtEachOpening)
 {
     const char key[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest40", REG_SZ, "COM40", 6);
     C_MainWindowRig rig;
     rig.key.SetString("Port", "com33");
-    HMENU menu = GetSubMenu(GetMenu(rig.Start()), 2);
+    rig.Start();
     const struct
     {
         WORD command; // before the opening
@@ -136,32 +135,31 @@ TEST(MainWindow, PortMenuListsThePortsPresentAtEachOpening)
         if (step.command == IDM_PORT3)
             RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest9", REG_SZ, "COM9", 5);
         SendMessageA(rig.window, WM_COMMAND, step.command, 0);
-        menu = GetSubMenu(GetMenu(rig.window), 2);
+        HMENU menu = GetSubMenu(GetMenu(rig.window), 2), file = GetSubMenu(GetMenu(rig.window), 0);
         SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)menu, 2);
-        EXPECT_EQ(step.expected, rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40})) << step.command;
+        SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)file, 0);
+        EXPECT_EQ(step.expected + std::string("5"), rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40}) +
+                                                        std::to_string(GetMenuItemCount(file)));
     }
     PostMessageA(rig.window, WM_COMMAND, IDM_EXIT, 0);
-    rig.Finish();
-    EXPECT_EQ("com9 ", rig.Stored({"Port"}));
-    HKEY open;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &open);
-    RegDeleteValueA(open, "\\Device\\KarpolinTest40"), RegDeleteValueA(open, "\\Device\\KarpolinTest9");
-    RegCloseKey(open);
+    EXPECT_TRUE(rig.Finish() == 0 && rig.Stored({"Port"}) == "com9 ");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest40");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest9");
 }
 
 // A device's own name follows the port, its '&' shown as written; no separator without an item.
 TEST(PortMenu, NamesDevicesAndAddsNothingWithoutPorts)
 {
-    static SerialPortList ports = {2, {{9, "USB Serial Port"}, {12, "R&D Box"}}};
+    static SerialPortList ports = {2, {{9, "USB Serial Port"}, {12, "R&D Box"}}}, none = {0, {}};
     C_StringTable strings(GetModuleHandleA(NULL));
     HMENU menu = CreatePopupMenu();
     for (int i = 0; i < 9; i++)
         AppendMenuA(menu, MF_STRING, 100 + i, "fixed");
     FillPortMenu(menu, ports, "com2", strings, 1033);
-    EXPECT_EQ("-|Serial port com9 (USB Serial Port)|Serial port com12 (R&&D Box)|", PortItems(menu, {9, 12}));
-    ports.count = 1, ports.ports[0].number = 3;
-    FillPortMenu(menu, ports, "com3", strings, 1033);
-    EXPECT_EQ(8, GetMenuItemCount(menu));
+    std::string items = PortItems(menu, {9, 12});
+    FillPortMenu(menu, none, "com3", strings, 1033);
+    EXPECT_EQ("-|Serial port com9 (USB Serial Port)|Serial port com12 (R&&D Box)|8",
+              items + std::to_string(GetMenuItemCount(menu)));
     DestroyMenu(menu);
 }
 

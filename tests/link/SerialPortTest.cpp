@@ -19,24 +19,3 @@ TEST(SerialPort, SetsTheLineFieldsThatThePtyCannotShowAndNeverReadsPastThePortFi
     EXPECT_EQ(0, CopyPortName(name, sizeof(name), "com456789012345", 12)); // no terminator within 12
     EXPECT_STREQ("", name);
 }
-
-// Every COM port by the device form; other names as the user stored them, unless too long.
-TEST(SerialPort, OpensComPortsByTheDeviceForm)
-{
-    const struct
-    {
-        const char *name, *device;
-        size_t room;
-    } rows[] = {{"com3", "\\\\.\\COM3", 260},
-                {"COM12", "\\\\.\\COM12", 260},
-                {"com4096", "\\\\.\\COM4096", 260},
-                {"com4097", "com4097", 260},
-                {"nul", "nul", 260},
-                {"com12", "", 9}};
-    for (const auto& row : rows)
-    {
-        char device[260] = "x";
-        EXPECT_EQ(row.device[0] != 0, DeviceNameForPort(device, row.room, row.name)) << row.name;
-        EXPECT_STREQ(row.device, device);
-    }
-}
