@@ -20,7 +20,8 @@
 #include "ui/StringTable.h"
 #include "ui/Version.h"
 
-// The port menu item of a Port setting, compared exactly ("COM3" is none); 0 when none.
+// The port menu item of a Port setting, compared exactly ("COM3" is none); 0 when none. An item above
+// com8 exists only while the menu lists that port.
 UINT PortItemOfName(const char* port);
 
 // The font dialog's start from the settings, and the settings from what the user confirmed there.
@@ -57,6 +58,8 @@ private:
     MessageOwner Owner();
     DataFileJob FileJob();
     void SetPortChecks(UINT item);
+    // The port menu's items below the fixed eight, as the ports are now.
+    void FillPorts(HMENU menu);
     void ApplyLanguage(WORD language);
     int ApplyDisplayFont();
     void ChooseDisplayFont();
