@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "data/CsvExport.h"
+#include "app/PortMenu.h"
 #include "link/CardErase.h"
 #include "res/Resource.h"
 #include "ui/FontTools.h"
@@ -17,11 +18,6 @@ const char kFirstLinkText[] = "www.tarnwick.example";
 const char kFirstLinkTarget[] = "http://www.tarnwick.example/";
 const char kSecondLinkText[] = "service.tarnwick.example";
 const char kSecondLinkTarget[] = "http://service.tarnwick.example/";
-
-// The port menu's items for com1 to com8.
-const UINT kPortItems[8] = {IDM_PORT1, IDM_PORT2, IDM_PORT3, IDM_PORT4,
-                            IDM_PORT5, IDM_PORT6, IDM_PORT7, IDM_PORT8};
-const char* const kPortNames[8] = {"com1", "com2", "com3", "com4", "com5", "com6", "com7", "com8"};
 
 // Which string each label and group box shows.
 const struct
@@ -63,6 +59,7 @@ const int kFontControls[] = {IDC_POINT_LIST,
                              IDC_ADDITIONAL_FLOW};
 
 C_MainWindow::FontChooser g_chooseFont = C_FontTools::ChooseFont;
+C_Port* g_port = NULL;
 
 LONG FontWeight(DWORD bold)
 {
@@ -73,10 +70,7 @@ LONG FontWeight(DWORD bold)
 
 UINT PortItemOfName(const char* port)
 {
-    for (int i = 0; i < 8; i++)
-        if (strcmp(port, kPortNames[i]) == 0)
-            return kPortItems[i];
-    return 0;
+    return PortItemOfNumber(PortNumberOfText(port, 0));
 }
 
 LOGFONTA DisplayFontRequest(const Settings& settings)
@@ -104,6 +98,11 @@ void TakeChosenFont(const LOGFONTA& chosen, Settings* settings)
 void C_MainWindow::InjectFontChooser(FontChooser chooser)
 {
     g_chooseFont = chooser ? chooser : C_FontTools::ChooseFont;
+}
+
+void C_MainWindow::InjectPort(C_Port* port)
+{
+    g_port = port;
 }
 
 C_MainWindow::C_MainWindow()
@@ -280,14 +279,13 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
     default:
         break;
     }
-    for (int i = 0; i < 8; i++)
-        if (id == kPortItems[i])
-        {
-            // Only the setting changes; the port is opened by the commands that use it.
-            SetPortChecks(id);
-            strcpy(m_settings.port, kPortNames[i]);
-            return 1;
-        }
+    if (unsigned port = PortNumberOfItem(id))
+    {
+        // Only the setting changes; the port is opened by the commands that use it. "com4096" fits.
+        SetPortChecks(id);
+        wsprintfA(m_settings.port, "com%u", port);
+        return 1;
+    }
     return C_Dialog::OnCommand(id, wparam, lparam);
 }
 
@@ -309,6 +307,7 @@ void C_MainWindow::FillCardJob(CardJob& job)
     job.dataValid = &m_dataValid;
     job.refreshDisplay = Refresh;
     job.context = this;
+    job.port = g_port;
 }
 
 void C_MainWindow::Synchronize()
@@ -332,9 +331,13 @@ void C_MainWindow::Reset()
 
 void C_MainWindow::SetPortChecks(UINT item)
 {
+    // The items above com8 are made with their marks at each opening of the menu.
     HMENU ports = GetSubMenu(GetMenu(m_window), 2);
-    for (UINT port : kPortItems)
+    for (unsigned number = 1; number <= 8; number++)
+    {
+        UINT port = PortItemOfNumber(number);
         CheckMenuItem(ports, port, MF_BYCOMMAND | (port == item ? MF_CHECKED : MF_UNCHECKED));
+    }
 }
 
 void C_MainWindow::ApplyLanguage(WORD language)
@@ -354,6 +357,15 @@ void C_MainWindow::ApplyLanguage(WORD language)
     int german = language == 1031;
     CheckMenuItem(configuration, IDM_ENGLISH, MF_BYCOMMAND | (german ? MF_UNCHECKED : MF_CHECKED));
     CheckMenuItem(configuration, IDM_GERMAN, MF_BYCOMMAND | (german ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void C_MainWindow::FillPorts(HMENU menu)
+{
+    // Read afresh at every opening: an adapter plugged in since shows up.
+    SerialPortList ports;
+    ReadSerialPorts(&ports);
+    ReadFriendlyNames(&ports);
+    FillPortMenu(menu, ports, m_settings.port, m_strings, m_settings.language);
 }
 
 int C_MainWindow::ApplyDisplayFont()
@@ -391,6 +403,14 @@ INT_PTR C_MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_SIZE:
         m_anchor.OnSize(LOWORD(lparam), HIWORD(lparam));
         return 1;
+    case WM_INITMENUPOPUP:
+        // Export has something to write exactly when Save has.
+        EnableMenuItem(GetMenu(m_window), IDM_EXPORT,
+                       MF_BYCOMMAND | (m_dataValid.load() ? MF_ENABLED : MF_GRAYED));
+        if (reinterpret_cast<HMENU>(wparam) != GetSubMenu(GetMenu(m_window), 2))
+            return C_Dialog::OnMessage(message, wparam, lparam);
+        FillPorts(reinterpret_cast<HMENU>(wparam));
+        return 1;
     case WM_WINDOWPOSCHANGING:
     {
         WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lparam);
@@ -403,11 +423,6 @@ INT_PTR C_MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
         }
         return 1;
     }
-    case WM_INITMENUPOPUP:
-        // Export has something to write exactly when Save has.
-        EnableMenuItem(GetMenu(m_window), IDM_EXPORT,
-                       MF_BYCOMMAND | (m_dataValid.load() ? MF_ENABLED : MF_GRAYED));
-        return C_Dialog::OnMessage(message, wparam, lparam);
     default:
         return C_Dialog::OnMessage(message, wparam, lparam);
     }

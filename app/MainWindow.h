@@ -21,7 +21,8 @@
 #include "ui/StringTable.h"
 #include "ui/Version.h"
 
-// The port menu item of a Port setting, compared exactly ("COM3" is none); 0 when none.
+// The port menu item of a Port setting, compared exactly ("COM3" is none); 0 when none. An item above
+// com8 exists only while the menu lists that port.
 UINT PortItemOfName(const char* port);
 
 // The font dialog's start from the settings, and the settings from what the user confirmed there.
@@ -50,6 +51,9 @@ public:
     // Tests only: "Select Font..." calls `chooser` instead of the system's font dialog; null
     // restores it.
     static void InjectFontChooser(FontChooser chooser);
+    // Tests only: the card commands talk over `port` instead of the serial port (an erase that waits
+    // 35 s for its acknowledgement); null restores it.
+    static void InjectPort(C_Port* port);
 
 private:
     MessageOwner Owner();
@@ -57,6 +61,8 @@ private:
     // What the display shows and from which data.
     DisplayContext Display();
     void SetPortChecks(UINT item);
+    // The port menu's items below the fixed eight, as the ports are now.
+    void FillPorts(HMENU menu);
     void ApplyLanguage(WORD language);
     int ApplyDisplayFont();
     void ChooseDisplayFont();

@@ -1,5 +1,6 @@
 #include "link/SerialPort.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "ui/Dialog.h"
@@ -51,6 +52,20 @@ int CopyPortName(char* target, size_t targetSize, const char* field, size_t fiel
     return 1;
 }
 
+int DeviceNameForPort(char* target, size_t targetSize, const char* name)
+{
+    if (!target || targetSize == 0)
+        return 0;
+    int written = 0;
+    if (unsigned number = PortNumberOfText(name, 1))
+        written = _snprintf(target, targetSize, "\\\\.\\COM%u", number);
+    else
+        written = _snprintf(target, targetSize, "%s", name ? name : "");
+    if (written < 0 || (size_t)written >= targetSize)
+        return target[0] = 0, 0;
+    return 1;
+}
+
 C_SerialPort::C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption)
     : m_owner(owner), m_baudOption(baudOption), m_handle(NULL)
 {
@@ -71,8 +86,10 @@ int C_SerialPort::Open()
         ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantOpenPort);
         return 0;
     }
+    char device[kPortNameSize];
+    DeviceNameForPort(device, sizeof(device), m_name);
     // No sharing: while another program holds the port, the card is not ours to talk to.
-    HANDLE port = CreateFileA(m_name, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE port = CreateFileA(device, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (port == INVALID_HANDLE_VALUE)
     {
         ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantOpenPort);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "link/LinkOwner.h"
+#include "sys/SerialPorts.h"
 
 // The line as the card operations see it. C_SerialPort is the real one; tests put a fake in its
 // place where the real line would take minutes. Results: 1 success, 0 failure.
@@ -45,6 +46,11 @@ void ApplyReadTimeouts(COMMTIMEOUTS& timeouts, int mode);
 // Copies the port name out of its settings field, which holds `fieldSize` bytes. 0, with an empty
 // result, when the field has no terminator or the name does not fit: such a name is never opened.
 int CopyPortName(char* target, size_t targetSize, const char* field, size_t fieldSize);
+
+// The name the port is opened by: "\\.\COMn" for a name "comN" in any case, which every port number
+// accepts (the plain name reaches COM1 to COM9 only); any other name unchanged. 0, with an empty
+// result, when it does not fit.
+int DeviceNameForPort(char* target, size_t targetSize, const char* name);
 
 // The serial port named by the Port setting, opened for one card operation. Owns its handle.
 class C_SerialPort : public C_Port

@@ -71,3 +71,26 @@ int C_RegKey::CloseKey()
     m_key = NULL;
     return 1;
 }
+
+int C_RegKey::ValueCount(DWORD* count)
+{
+    return RegQueryInfoKeyA(m_key, NULL, NULL, NULL, NULL, NULL, NULL, count, NULL, NULL, NULL, NULL) ==
+           ERROR_SUCCESS;
+}
+
+int C_RegKey::ReadStringAt(DWORD index, char* buffer, DWORD capacity)
+{
+    char name[260], data[260];
+    DWORD nameSize = sizeof(name), size = sizeof(data);
+    if (!buffer || capacity == 0 ||
+        RegEnumValueA(m_key, index, name, &nameSize, NULL, NULL, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        size > capacity)
+        return 0;
+    if (size != 0)
+    {
+        memcpy(buffer, data, size);
+        buffer[size - 1] = 0;
+    }
+    return 1;
+}

@@ -19,6 +19,11 @@ public:
     // does not fit fails and leaves the buffer as it was.
     int ReadString(const char* name, char* buffer, DWORD capacity);
     int ReadRaw(const char* name, void* buffer, DWORD* size);
+    // How many values the key holds, for walking them with ReadStringAt.
+    int ValueCount(DWORD* count);
+    // The data of the value at `index` as ReadString gives it; a value whose name or data does not
+    // fit fails and leaves the buffer as it was.
+    int ReadStringAt(DWORD index, char* buffer, DWORD capacity);
     int WriteDword(const char* name, DWORD value);
     int WriteString(const char* name, const char* text);
     // 1 when nothing was open; 0 (and the key kept) when the platform refuses to close it.

@@ -152,8 +152,8 @@ class Simulator:
         if not prefix:
             return 'WINEPREFIX is not set'
         if not (self.port.lower().startswith('com') and self.port[3:].isdigit()
-                and 3 <= int(self.port[3:]) <= 8):
-            return 'only com3 to com8 may be used'
+                and 3 <= int(self.port[3:]) <= 4096):
+            return 'only com3 to com4096 may be used'
         link = os.path.join(prefix, 'dosdevices', self.port.lower())
         # A link left by a simulator that has not finished yet: give it a moment to go.
         for _ in range(50):
@@ -322,7 +322,7 @@ class Simulator:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    parser.add_argument('--port', required=True, help='com3 ... com8')
+    parser.add_argument('--port', required=True, help='com3 ... com4096 (a link that exists is never replaced)')
     parser.add_argument('--scenario', required=True)
     parser.add_argument('--dir', required=True, help='run folder shared with the test')
     parser.add_argument('--deadline', type=float, default=45.0, help='seconds until it ends anyway')

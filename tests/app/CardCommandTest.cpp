@@ -2,51 +2,149 @@
 
 #include "LinkRig.h"
 #include "MainWindowRig.h"
+#include "ui/Typhoon.h"
 
-// Synchronization in the program's own window against the simulator on com5 (none: the port is missing).
+#include <tlhelp32.h> // after windows.h
+
+// Synchronization and Reset in the program's own window, the simulator playing `scenario` on `port`.
 struct CardCommandRow
 {
     const char *name, *scenario;
-    int press;          // while the records stream: 1 Esc, 2 the close box
-    const char* button; // the progress dialog's button afterwards
-    int rows, boxes;
+    const char*
+        commands;        // S download, R erase, V save, B 1200 baud, 7 / 5 the port, F the fake line from now
+    int press;           // 0.8 s into the first download: 1 Esc, 2 the close box, 3 the button
+    int answer;          // to every message box
+    const char* dialogs; // per download 0.25 s in: the button's text and "+" when the bar moved, or "-" when
+                         // gone; then the text after the press
+    int rows;
+    std::string boxes, received; // "^": shown over the progress dialog; received: per arrival
+    double silence = 0;          // from the end marker until the dialog has gone
+    const char* port = "com5";
 };
-
-using CardCommands = testing::TestWithParam<CardCommandRow>;
 
 static BOOL CALLBACK FindProgress(HWND window, LPARAM found) // the dialog with the cancel button
 {
     return !GetDlgItem(window, IDC_PROGRESS_CANCEL) || !(*reinterpret_cast<HWND*>(found) = window);
 }
 
-TEST_P(CardCommands, TheDialogEndsWithTheWorkerAndTheWindowShowsWhatTheEndingLeft)
+static int ThreadCount()
 {
-    const CardCommandRow& row = GetParam();
-    C_InstrumentSimulator simulator;
-    ASSERT_TRUE(!row.scenario || simulator.Start("com5", row.scenario)) << simulator.problem;
-    C_MessageRecorder boxes(IDOK);
-    C_MainWindowRig rig;
-    rig.key.SetString("Port", "com5");
-    HWND window = rig.Start(), progress = NULL;
-    PostMessageA(window, WM_COMMAND, IDM_SYNCHRONIZATION, 0);
-    for (int i = 0; i < 300 && !progress; i++, Sleep(10))
-        EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindProgress, (LPARAM)&progress);
-    if (row.press)
-        Sleep(1000), SendMessageA(progress, row.press == 1 ? WM_COMMAND : WM_CLOSE, IDCANCEL, 0);
-    char text[64] = "";
-    GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
-    EXPECT_TRUE(IsWindow(progress) || row.boxes) << "only the worker ends it";
-    for (int i = 0; i < 1500 && IsWindow(progress); i++)
-        Sleep(10);
-    EXPECT_FALSE(IsWindow(progress));
-    EXPECT_TRUE(!row.button[0] || std::string(row.button) == text) << text;
-    EXPECT_EQ(row.rows, ListView_GetItemCount(GetDlgItem(window, IDC_POINT_LIST)));
-    EXPECT_EQ(row.boxes, (int)boxes.Seen().size());
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    return CloseHandle(snapshot), count;
 }
 
-INSTANTIATE_TEST_SUITE_P(Synchronization, CardCommands,
-                         testing::Values(CardCommandRow{"CleanCard", "clean-card.txt", 0, "Cancel", 5, 0},
-                                         CardCommandRow{"Esc", "streaming.txt", 1, "Please wait", 0, 0},
-                                         CardCommandRow{"CloseBox", "streaming.txt", 2, "Please wait", 0, 0},
-                                         CardCommandRow{"PortMissing", NULL, 0, "", 0, 1}),
-                         [](const testing::TestParamInfo<CardCommandRow>& info) { return info.param.name; });
+static std::string BarPicture(HWND progress)
+{
+    HWND bar = FindWindowExA(progress, NULL, C_Typhoon::kClassName, NULL);
+    HDC dc = GetDC(bar);
+    std::string picture;
+    for (int x = 0; x < 400; x += 2)
+        picture += std::to_string(GetPixel(dc, x, 6));
+    return ReleaseDC(bar, dc), picture;
+}
+
+using CardCommands = testing::TestWithParam<CardCommandRow>;
+
+TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
+{
+    const CardCommandRow& row = GetParam();
+    const int threads = ThreadCount();
+    C_InstrumentSimulator simulator;
+    ASSERT_TRUE(simulator.Start(row.port, row.scenario)) << simulator.problem;
+    C_MessageRecorder recorder(row.answer, 400);
+    C_LinkRig fake(row.port);
+    fake.UseFakeLine("r", kNothing);
+    std::string dialogs;
+    double closed = 0;
+    {
+        C_MainWindowRig rig;
+        rig.key.SetString("Port", row.port);
+        HWND window = rig.Start();
+        for (const char* command = row.commands; *command; command++)
+        {
+            const std::map<char, int> items = {
+                {'R', IDM_RESET}, {'V', IDM_SAVE}, {'B', IDM_BAUD_1200}, {'7', IDM_PORT7}, {'5', IDM_PORT5}};
+            if (*command == 'F')
+                C_MainWindow::InjectPort(&fake);
+            if (*command != 'S')
+            {
+                SendMessageA(window, WM_COMMAND, items.count(*command) ? items.at(*command) : 0, 0);
+                continue;
+            }
+            HWND progress = NULL;
+            PostMessageA(window, WM_COMMAND, IDM_SYNCHRONIZATION, 0);
+            for (int i = 0; i < 300 && !progress; i++, Sleep(10))
+                EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindProgress, (LPARAM)&progress);
+            char text[64] = "";
+            GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
+            Sleep(100); // painted once
+            const std::string before = BarPicture(progress);
+            Sleep(150);
+            dialogs +=
+                !IsWindow(progress) ? "-" : text + std::string(before != BarPicture(progress) ? "+" : "");
+            if (row.press && command == strchr(row.commands, 'S'))
+            {
+                Sleep(650);
+                SendMessageA(progress, row.press == 2 ? WM_SYSCOMMAND : WM_COMMAND,
+                             row.press == 1   ? IDCANCEL
+                             : row.press == 2 ? SC_CLOSE
+                                              : IDC_PROGRESS_CANCEL,
+                             0);
+                GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
+                EXPECT_TRUE(IsWindow(progress)) << "only the worker ends it";
+                dialogs += std::string(",") + text;
+            }
+            for (int i = 0; i < 1500 && IsWindow(progress); i++)
+                Sleep(10);
+            EXPECT_FALSE(IsWindow(progress));
+            closed = UnixNow(), dialogs += " ";
+        }
+        EXPECT_EQ(row.rows, ListView_GetItemCount(GetDlgItem(window, IDC_POINT_LIST)));
+        C_MainWindow::InjectPort(NULL);
+    }
+    EXPECT_EQ(threads, ThreadCount()) << "nothing left running after Exit";
+    simulator.Stop();
+    EXPECT_EQ(row.dialogs, dialogs);
+    std::string boxes, received;
+    for (const C_MessageRecorder::Shown& box : recorder.Seen())
+        boxes += (box.ownerEnabled ? "" : "^") + box.text + "|";
+    EXPECT_EQ(row.boxes, boxes);
+    for (const std::string& arrival : simulator.received)
+        received += arrival + "|";
+    EXPECT_EQ(row.received, received);
+    EXPECT_EQ(0, fake.wrongWaits);
+    EXPECT_TRUE(!row.silence || (closed - simulator.markerTime > row.silence - 0.2 &&
+                                 closed - simulator.markerTime < row.silence + 1.5))
+        << closed - simulator.markerTime;
+}
+
+const std::string kAt9600 = "65 9600 8 N 1|", kQuestion = "Erase all values from the card?|";
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Program, CardCommands, testing::Values(
+    // Above com8 the port opens through its \\.\COMn form.
+    CardCommandRow{"CleanCard", "clean-card.txt", "S", 0, IDOK, "Cancel+ ", 5, "", kAt9600, 6.0, "com12"},
+    CardCommandRow{"Resynchronised", "resync.txt", "S", 0, IDOK, "Cancel+ ", 4, "", kAt9600},
+    CardCommandRow{"CutMidRecord", "cut.txt", "S", 0, IDOK, "Cancel+ ", 0, "", kAt9600},
+    CardCommandRow{"EscWhileStreaming", "streaming.txt", "S", 1, IDOK, "Cancel+,Please wait ", 0, "", kAt9600},
+    CardCommandRow{"CloseBoxWhileStreaming", "streaming.txt", "S", 2, IDOK, "Cancel+,Please wait ", 0, "",
+                   kAt9600},
+    CardCommandRow{"CancelDuringScan", "scan.txt", "S", 3, IDOK, "Cancel+,Please wait ", 3, "", kAt9600},
+    CardCommandRow{"SecondDownload", "twice.txt", "SS", 3, IDOK, "Cancel+,Please wait Cancel+ ", 3, "",
+                   kAt9600 + kAt9600},
+    CardCommandRow{"SwitchedOffAt1200", "switched-off.txt", "BS", 0, IDOK, "Cancel+ ", 0,
+                   "^Protocol Error. [ID: 5]|", "65 1200 8 N 1|"},
+    // The port missing, a wrong echo and no acknowledgement keep the data; the fake line saves 35 s.
+    CardCommandRow{"FailuresKeepTheData", "kept.txt", "S7S5RFR", 0, IDYES, "Cancel+ Cancel+ ", 5,
+                   "^Can't open Serial Port.|" + kQuestion + "Protocol Error. [ID: 9]|" + kQuestion +
+                       "Protocol Error. [ID: 8]|", kAt9600 + "72 9600 8 N 1|"},
+    CardCommandRow{"EraseRefused", "switched-off.txt", "R", 0, IDNO, "", 0, kQuestion, ""},
+    CardCommandRow{"EraseThenSave", "erase.txt", "SRV", 0, IDYES, "Cancel+ ", 0,
+                   kQuestion + "Card values successfully reseted.|No Data available to save.|",
+                   kAt9600 + "72 9600 8 N 1|"}),
+    [](const testing::TestParamInfo<CardCommandRow>& info) { return info.param.name; });
+// clang-format on

@@ -5,6 +5,7 @@
 
 #include "MainWindowRig.h"
 #include "support/Csv.h"
+#include "app/PortMenu.h"
 
 // A stored placement that does not parse opens the window at the least size, on screen; a resize
 // then changes the list's size by exactly as much, and not its corner.
@@ -95,6 +96,75 @@ TEST(MainWindow, StoredSettingsAndOptionCommandsSetMarksTextsAndFonts)
                                     (rig.fonts.empty() ? "" : rig.fonts.back()));
     }
     C_MainWindow::InjectFontChooser(NULL);
+}
+
+// The port menu below its eight items: "-" for the separator, "*" before a checked item; only the
+// ports of `numbers` (the test prefix lists ports of its own).
+std::string PortItems(HMENU menu, std::initializer_list<unsigned> numbers)
+{
+    std::string items;
+    for (int i = 8; i < GetMenuItemCount(menu); i++)
+    {
+        char text[100] = "-";
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION), id = GetMenuItemID(menu, i);
+        GetMenuStringA(menu, i, text + (state & MF_SEPARATOR ? 1 : 0), 99, MF_BYPOSITION);
+        for (unsigned number : numbers)
+            items += state & MF_SEPARATOR || id != IDM_PORT_EXTRA_BASE + number
+                         ? ""
+                         : (state & MF_CHECKED ? "*" : "") + std::string(text) + "|";
+    }
+    return (GetMenuState(menu, 8, MF_BYPOSITION) & MF_SEPARATOR ? "-|" : "") + items;
+}
+
+// Ports above com8 from the real registry at each opening, a stored one that is absent at the end;
+// a chosen one checked alone and stored; the texts in the language of the moment; other menus alone.
+TEST(MainWindow, PortMenuListsThePortsPresentAtEachOpening)
+{
+    const char key[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest40", REG_SZ, "COM40", 6);
+    C_MainWindowRig rig;
+    rig.key.SetString("Port", "com33");
+    rig.Start();
+    const struct
+    {
+        WORD command; // before the opening
+        const char* expected;
+    } steps[] = {{0, "00000000 -|Serial port com40|*Serial port com33 (not present)|"},
+                 {IDM_PORT_EXTRA_BASE + 40, "00000000 -|*Serial port com40|"},
+                 {IDM_PORT3, "00100000 -|Serial port com9|Serial port com40|"}, // com9 plugged in meanwhile
+                 {IDM_GERMAN, "00100000 -|Serieller Port com9|Serieller Port com40|"},
+                 {IDM_PORT_EXTRA_BASE + 9, "00000000 -|*Serieller Port com9|Serieller Port com40|"}};
+    for (const auto& step : steps)
+    {
+        if (step.command == IDM_PORT3)
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest9", REG_SZ, "COM9", 5);
+        SendMessageA(rig.window, WM_COMMAND, step.command, 0);
+        HMENU menu = GetSubMenu(GetMenu(rig.window), 2), file = GetSubMenu(GetMenu(rig.window), 0);
+        SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)menu, 2);
+        SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)file, 0);
+        EXPECT_EQ(step.expected + std::string("6"), rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40}) +
+                                                        std::to_string(GetMenuItemCount(file)));
+    }
+    PostMessageA(rig.window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_TRUE(rig.Finish() == 0 && rig.Stored({"Port"}) == "com9 ");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest40");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, "\\Device\\KarpolinTest9");
+}
+
+// A device's own name follows the port, its '&' shown as written; no separator without an item.
+TEST(PortMenu, NamesDevicesAndAddsNothingWithoutPorts)
+{
+    static SerialPortList ports = {2, {{9, "USB Serial Port"}, {12, "R&D Box"}}}, none = {0, {}};
+    C_StringTable strings(GetModuleHandleA(NULL));
+    HMENU menu = CreatePopupMenu();
+    for (int i = 0; i < 9; i++)
+        AppendMenuA(menu, MF_STRING, 100 + i, "fixed");
+    FillPortMenu(menu, ports, "com2", strings, 1033);
+    std::string items = PortItems(menu, {9, 12});
+    FillPortMenu(menu, none, "com3", strings, 1033);
+    EXPECT_EQ("-|Serial port com9 (USB Serial Port)|Serial port com12 (R&&D Box)|8",
+              items + std::to_string(GetMenuItemCount(menu)));
+    DestroyMenu(menu);
 }
 
 // The splash goes by itself 2 s after the start, or at once at a click below its picture or at Esc

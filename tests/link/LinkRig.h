@@ -19,7 +19,7 @@ class C_InstrumentSimulator
 {
 public:
     ~C_InstrumentSimulator() { Stop(); }
-    // 0 with `problem` set unless the COM name (com3 ... com8) came; it goes after `deadlineSeconds`.
+    // 0 with `problem` set unless the COM name (com3 ... com4096) came; it goes after `deadlineSeconds`.
     int Start(const char* port, const char* scenario, int deadlineSeconds = 40);
     // Waits until the simulator has ended and removed its link; reads its log.
     void Stop();

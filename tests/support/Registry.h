@@ -8,6 +8,7 @@
 extern "C" LONG WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey);
 extern "C" LONG WINAPI RegSetKeyValueA(HKEY key, LPCSTR subKey, LPCSTR name, DWORD type, LPCVOID data,
                                        DWORD size);
+extern "C" LONG WINAPI RegDeleteKeyValueA(HKEY key, LPCSTR subKey, LPCSTR name);
 
 // A registry key below HKEY_CURRENT_USER that a test owns: deleted, with everything below it, when
 // the test begins and again when it ends. While any scratch key lives, HKEY_CURRENT_USER of this

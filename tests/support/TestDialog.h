@@ -100,8 +100,13 @@ public:
         DWORD thread;
         std::string caption, text;
         UINT type;
+        BOOL ownerEnabled; // as the box closes: not while a modal dialog of the owner's is up
     };
-    explicit C_MessageRecorder(int answer) : m_answer(answer) { s_current = this, InjectMessageBox(Record); }
+    // Each box is answered after `reading` ms.
+    explicit C_MessageRecorder(int answer, DWORD reading = 0) : m_answer(answer), m_reading(reading)
+    {
+        s_current = this, InjectMessageBox(Record);
+    }
     ~C_MessageRecorder() { InjectMessageBox(NULL), s_current = NULL; }
     std::vector<Shown> Seen()
     {
@@ -114,10 +119,12 @@ private:
     static int WINAPI Record(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     {
         C_Lock lock(s_current->m_lock);
-        s_current->m_seen.push_back({owner, GetCurrentThreadId(), caption, text, type});
+        s_current->m_seen.push_back({owner, GetCurrentThreadId(), caption, text, type,
+                                     (Sleep(s_current->m_reading), IsWindowEnabled(owner))});
         return s_current->m_answer;
     }
     int m_answer;
+    DWORD m_reading;
     C_CriticalSection m_lock;
     std::vector<Shown> m_seen;
 };

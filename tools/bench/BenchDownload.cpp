@@ -1,10 +1,12 @@
 // Downloads a card of 99 records from the instrument simulator at 9600 and at 1200 baud and
-// compares the wall time with what the line allows, and the worker's CPU time with the wall time.
+// compares the wall time with what the line allows, and the worker's CPU time with the wall time;
+// then the same through the program's window, its command and its progress dialog.
 // Run by tools/bench-download.sh; not part of the tests.
 #include <stdio.h>
 #include <windows.h>
 
 #include "LinkRig.h"
+#include "MainWindowRig.h"
 
 namespace
 {
@@ -61,11 +63,67 @@ int Bench(DWORD baudOption, int baud)
     return ok;
 }
 
+double Now()
+{
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+BOOL CALLBACK FindProgress(HWND window, LPARAM found)
+{
+    return !GetDlgItem(window, IDC_PROGRESS_CANCEL) || !(*reinterpret_cast<HWND*>(found) = window);
+}
+
+// From the command to the 99 rows in the list; meanwhile a message sent to the progress dialog every
+// 20 ms, and the longest it took to be answered.
+int BenchProgram(DWORD baudOption, int baud)
+{
+    C_InstrumentSimulator simulator;
+    if (!simulator.Start("com5", "card-99.txt", 150))
+    {
+        printf("simulator: %s\n", simulator.problem.c_str());
+        return 0;
+    }
+    C_MainWindowRig rig;
+    rig.key.SetString("Port", "com5");
+    HWND window = rig.Start(), progress = NULL, list = GetDlgItem(window, IDC_POINT_LIST);
+    if (baudOption)
+        SendMessageA(window, WM_COMMAND, IDM_BAUD_1200, 0);
+    const double begin = Now();
+    PostMessageA(window, WM_COMMAND, IDM_SYNCHRONIZATION, 0);
+    double slowest = 0, shown = 0;
+    int samples = 0;
+    while (!shown && Now() - begin < 200)
+    {
+        if (!progress)
+            EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindProgress, (LPARAM)&progress);
+        const double sent = Now();
+        DWORD_PTR result = 0;
+        if (progress && IsWindow(progress) &&
+            SendMessageTimeoutA(progress, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result))
+            slowest = std::max(slowest, Now() - sent), samples++;
+        if (ListView_GetItemCount(list) == 99)
+            shown = Now();
+        Sleep(20);
+    }
+    simulator.Stop();
+    const double wall = shown - begin;
+    const double limit = (83.0 + 48.0 * 99.0 + 1.0) * 10.0 / baud + 6.0;
+    printf("%5d baud, program: %s, wall %.3f s to the rows shown, limit %.3f s, ratio %.4f (target <= 1.02), "
+           "dialog answered within %.1f ms at worst of %d samples (target <= 50 ms)\n",
+           baud, shown ? "ok" : "FAILED", wall, limit, wall / limit, 1000 * slowest, samples);
+    return shown != 0;
+}
+
 } // namespace
 
 int main()
 {
     int ok = Bench(0, 9600);
     ok = Bench(1, 1200) && ok;
+    ok = BenchProgram(0, 9600) && ok;
+    ok = BenchProgram(1, 1200) && ok;
     return ok ? 0 : 1;
 }
