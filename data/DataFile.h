@@ -68,7 +68,8 @@ struct DataFileJob
 };
 
 // The Save and Open commands: the file dialog, then the file.
-void SaveDataFile(DataFileJob& job);
+// Save returns 1 when the file was written.
+int SaveDataFile(DataFileJob& job);
 void OpenDataFile(DataFileJob& job);
 
 // The same after the dialog, for the chosen `name`. Save writes a file of its own beside the target
