@@ -19,7 +19,8 @@ struct CardCommandRow
     const char* dialogs; // per download 0.25 s in: the button's text and "+" when the bar moved, or "-" when
                          // gone; then the text after the press; "data.dat" if Save wrote it
     int rows;
-    std::string boxes, received; // "^": shown over the progress dialog; received: per arrival, the fake's
+    std::string boxes, received; // "^": over the progress dialog, "~": with the wait cursor; received: per
+                                 // arrival, the fake's
     double silence = 0;          // from the end marker until the dialog has gone
     const char* port = "com5";
 };
@@ -144,7 +145,8 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
     EXPECT_EQ(row.dialogs, dialogs + (DeleteFileA("data.dat") ? "data.dat" : ""));
     std::string boxes, received;
     for (const C_MessageRecorder::Shown& box : recorder.Seen())
-        boxes += (box.ownerEnabled ? "" : "^") + box.text + "|";
+        boxes += std::string(box.ownerEnabled ? "" : "^") +
+                 (box.cursor == LoadCursor(NULL, IDC_WAIT) ? "~" : "") + box.text + "|";
     EXPECT_EQ(row.boxes, boxes);
     for (const std::string& arrival : simulator.received)
         received += arrival + "|";
@@ -158,7 +160,7 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
 
 const std::string
     kAt9600 = "65 9600 8 N 1|",
-    kQuestion = "Erase all values from the card?|", kErased = "Card values successfully reseted.|",
+    kQuestion = "Erase all values from the card?|", kErased = "~Card values successfully reseted.|",
     kFake = "open e close ",
     kSave = "The values on screen came from the card and have not been saved. Save them before the card "
             "is erased?|";
@@ -178,8 +180,8 @@ INSTANTIATE_TEST_SUITE_P(Program, CardCommands, testing::Values(
                    "^Protocol Error. [ID: 5]|", "65 1200 8 N 1|"},
     // The port missing, a wrong echo and no acknowledgement keep the data; the fake line saves 35 s.
     CardCommandRow{"FailuresKeepTheData", "kept.txt", "S7S5rFR", 0, IDYES, "Cancel+ Cancel+ data.dat", 5,
-                   "^Can't open Serial Port.|" + kSave + kQuestion + "Protocol Error. [ID: 9]|" + kQuestion +
-                       "Protocol Error. [ID: 8]|", kAt9600 + "72 9600 8 N 1|open r close "},
+                   "^Can't open Serial Port.|" + kSave + kQuestion + "~Protocol Error. [ID: 9]|" + kQuestion +
+                       "~Protocol Error. [ID: 8]|", kAt9600 + "72 9600 8 N 1|open r close "},
     CardCommandRow{"EraseRefused", "switched-off.txt", "R", 0, IDNO, "", 0, kQuestion, ""},
     // Downloaded values that no file holds: Reset asks to save them first.
     CardCommandRow{"SavedThenErasedThenSave", "erase.txt", "SrV", 0, IDYES, "Cancel+ data.dat", 0,
