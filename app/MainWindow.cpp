@@ -18,6 +18,7 @@ const char kFirstLinkText[] = "www.tarnwick.example";
 const char kFirstLinkTarget[] = "http://www.tarnwick.example/";
 const char kSecondLinkText[] = "service.tarnwick.example";
 const char kSecondLinkTarget[] = "http://service.tarnwick.example/";
+const UINT kStringSaveBeforeErase = 90;
 
 // Which string each label and group box shows.
 const struct
@@ -237,7 +238,8 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
     case IDM_SAVE:
     {
         DataFileJob job = FileJob();
-        SaveDataFile(job);
+        if (SaveDataFile(job))
+            m_unsaved = 0;
         return 1;
     }
     case IDM_EXPORT:
@@ -247,9 +249,11 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
     {
         DataFileJob job = FileJob();
         OpenDataFile(job);
+        m_unsaved = 0;
         return 1;
     }
     case IDM_CLOSE:
+        m_unsaved = 0;
         m_dataValid.store(0);
         ClearRecords(m_records);
         Refresh(this);
@@ -319,11 +323,24 @@ void C_MainWindow::Synchronize()
     // The dialog's modal loop serves the worker's sent messages (display, message boxes) and ends
     // when the worker has ended.
     if (StartDownload(m_downloadThread, m_downloadJob))
+    {
         m_progress.DoModal(m_instance, IDD_PROGRESS, 0, m_window);
+        m_unsaved = m_dataValid.load() != 0;
+    }
 }
 
 void C_MainWindow::Reset()
 {
+    // Downloaded values that no file holds yet would be lost for good with the card's copy.
+    if (m_unsaved && m_dataValid.load())
+    {
+        const int answer =
+            ShowStringMessage(Owner(), MB_YESNOCANCEL | MB_ICONWARNING, kStringSaveBeforeErase);
+        DataFileJob file = FileJob();
+        if (answer != IDNO && (answer != IDYES || !SaveDataFile(file)))
+            return;
+        m_unsaved = 0;
+    }
     EraseJob job;
     FillCardJob(job);
     EraseCard(job);

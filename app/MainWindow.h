@@ -92,6 +92,7 @@ private:
     std::atomic<LONG> m_dataValid;
     std::atomic<LONG> m_cancelRequested;
     DownloadJob m_downloadJob; // the worker reads it while it runs
+    int m_unsaved = 0;         // the data on screen came from the card and no file holds them yet
     Settings m_settings;       // the selected language included
     HFONT m_displayFont;
 };

@@ -170,16 +170,15 @@ int AskDataFileName(const MessageOwner& owner, int save, UINT filterString, cons
     return AskFileName(owner.window ? owner.window->Handle() : NULL, filter, title, save, name, MAX_PATH);
 }
 
-void SaveDataFile(DataFileJob& job)
+int SaveDataFile(DataFileJob& job)
 {
     if (!job.dataValid->load())
     {
         ShowStringMessage(job.owner, 0, kStringNoData);
-        return;
+        return 0;
     }
     char name[MAX_PATH];
-    if (AskDataFileName(job.owner, 1, kStringFilter, "data.dat", name))
-        WriteDataFile(job, name);
+    return AskDataFileName(job.owner, 1, kStringFilter, "data.dat", name) && WriteDataFile(job, name);
 }
 
 void OpenDataFile(DataFileJob& job)

@@ -80,7 +80,8 @@ int ReplaceFileSafely(const MessageOwner& owner, C_File& file, const char* name,
                       void* content);
 
 // The Save and Open commands: the file dialog, then the file.
-void SaveDataFile(DataFileJob& job);
+// Save returns 1 when the file was written.
+int SaveDataFile(DataFileJob& job);
 void OpenDataFile(DataFileJob& job);
 
 // The same after the dialog, for the chosen `name`; Save replaces the target safely and returns 1

@@ -4,20 +4,23 @@
 #include "MainWindowRig.h"
 #include "ui/Typhoon.h"
 
-#include <tlhelp32.h> // after windows.h
+#include <dlgs.h> // after windows.h
+#include <tlhelp32.h>
 
 // Synchronization and Reset in the program's own window, the simulator playing `scenario` on `port`.
 struct CardCommandRow
 {
     const char *name, *scenario;
-    const char*
-        commands;        // S download, R erase, V save, B 1200 baud, 7 / 5 the port, F the fake line from now
+    // S download, R erase, V save, B 1200 baud, 7 / 5 the port, F the fake line from now; v, o, r: Save, Open
+    // and Reset, each through the file dialog confirmed; x: Reset whose file dialog is cancelled.
+    const char* commands;
     int press;           // 0.8 s into the first download: 1 Esc, 2 the close box, 3 the button
     int answer;          // to every message box
     const char* dialogs; // per download 0.25 s in: the button's text and "+" when the bar moved, or "-" when
-                         // gone; then the text after the press
+                         // gone; then the text after the press; "data.dat" if Save wrote it
     int rows;
-    std::string boxes, received; // "^": shown over the progress dialog; received: per arrival
+    std::string boxes, received; // "^": over the progress dialog, "~": with the wait cursor; received: per
+                                 // arrival, the fake's
     double silence = 0;          // from the end marker until the dialog has gone
     const char* port = "com5";
 };
@@ -37,6 +40,15 @@ static int ThreadCount()
         count += entry.th32OwnerProcessID == GetCurrentProcessId();
     return CloseHandle(snapshot), count;
 }
+
+static BOOL CALLBACK FindFileDialog(HWND window, LPARAM found)
+{
+    return !GetDlgItem(window, cmb13) || !(*reinterpret_cast<HWND*>(found) = window);
+}
+
+// The fake line's card: its header and one record.
+const std::string kFakeCard =
+    "e\r\n" + std::string(81, 'h') + "\r 01;00;12:00:00;00001;020 000.1;001.5; 151; 981o";
 
 static std::string BarPicture(HWND progress)
 {
@@ -61,19 +73,38 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
     fake.UseFakeLine("r", kNothing);
     std::string dialogs;
     double closed = 0;
+    DeleteFileA("data.dat");
     {
         C_MainWindowRig rig;
+        int injected = 0;
         rig.key.SetString("Port", row.port);
         HWND window = rig.Start();
         for (const char* command = row.commands; *command; command++)
         {
             const std::map<char, int> items = {
-                {'R', IDM_RESET}, {'V', IDM_SAVE}, {'B', IDM_BAUD_1200}, {'7', IDM_PORT7}, {'5', IDM_PORT5}};
+                {'R', IDM_RESET}, {'V', IDM_SAVE},           {'B', IDM_BAUD_1200}, {'7', IDM_PORT7},
+                {'5', IDM_PORT5}, {'v', IDM_SAVE},           {'o', IDM_OPEN},      {'r', IDM_RESET},
+                {'x', IDM_RESET}, {'S', IDM_SYNCHRONIZATION}};
             if (*command == 'F')
-                C_MainWindow::InjectPort(&fake);
-            if (*command != 'S')
+                C_MainWindow::InjectPort(&fake), injected = 1;
+            if (injected && (*command == 'S' || fake.line.empty()))
+                fake.line = *command == 'S' ? kFakeCard : "ro";
+            HWND dialog = NULL;
+            if (strchr("vorx", *command))
             {
-                SendMessageA(window, WM_COMMAND, items.count(*command) ? items.at(*command) : 0, 0);
+                PostMessageA(window, WM_COMMAND, items.at(*command), 0);
+                for (int i = 0; i < 500 && !dialog; i++, Sleep(10))
+                    EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindFileDialog,
+                                      (LPARAM)&dialog);
+                PostMessageA(dialog, WM_COMMAND, *command == 'x' ? IDCANCEL : IDOK, 0);
+                for (int i = 0; i < 500 && IsWindow(dialog); i++)
+                    Sleep(10);
+            }
+            if (*command != 'S' || injected)
+            {
+                // After a file dialog: the rest of its command has run once this is answered.
+                SendMessageA(window, WM_COMMAND, dialog || !items.count(*command) ? 0 : items.at(*command),
+                             0);
                 continue;
             }
             HWND progress = NULL;
@@ -107,15 +138,19 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
         EXPECT_EQ(row.rows, ListView_GetItemCount(GetDlgItem(window, IDC_POINT_LIST)));
         C_MainWindow::InjectPort(NULL);
     }
-    EXPECT_EQ(threads, ThreadCount()) << "nothing left running after Exit";
+    // The file dialog leaves the shell's threads behind.
+    EXPECT_TRUE(strpbrk(row.commands, "vorx") || threads == ThreadCount())
+        << "nothing left running after Exit";
     simulator.Stop();
-    EXPECT_EQ(row.dialogs, dialogs);
+    EXPECT_EQ(row.dialogs, dialogs + (DeleteFileA("data.dat") ? "data.dat" : ""));
     std::string boxes, received;
     for (const C_MessageRecorder::Shown& box : recorder.Seen())
-        boxes += (box.ownerEnabled ? "" : "^") + box.text + "|";
+        boxes += std::string(box.ownerEnabled ? "" : "^") +
+                 (box.cursor == LoadCursor(NULL, IDC_WAIT) ? "~" : "") + box.text + "|";
     EXPECT_EQ(row.boxes, boxes);
     for (const std::string& arrival : simulator.received)
         received += arrival + "|";
+    received += fake.events;
     EXPECT_EQ(row.received, received);
     EXPECT_EQ(0, fake.wrongWaits);
     EXPECT_TRUE(!row.silence || (closed - simulator.markerTime > row.silence - 0.2 &&
@@ -123,7 +158,12 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
         << closed - simulator.markerTime;
 }
 
-const std::string kAt9600 = "65 9600 8 N 1|", kQuestion = "Erase all values from the card?|";
+const std::string
+    kAt9600 = "65 9600 8 N 1|",
+    kQuestion = "Erase all values from the card?|", kErased = "~Card values successfully reseted.|",
+    kFake = "open e close ",
+    kSave = "The values on screen came from the card and have not been saved. Save them before the card "
+            "is erased?|";
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Program, CardCommands, testing::Values(
     // Above com8 the port opens through its \\.\COMn form.
@@ -139,12 +179,17 @@ INSTANTIATE_TEST_SUITE_P(Program, CardCommands, testing::Values(
     CardCommandRow{"SwitchedOffAt1200", "switched-off.txt", "BS", 0, IDOK, "Cancel+ ", 0,
                    "^Protocol Error. [ID: 5]|", "65 1200 8 N 1|"},
     // The port missing, a wrong echo and no acknowledgement keep the data; the fake line saves 35 s.
-    CardCommandRow{"FailuresKeepTheData", "kept.txt", "S7S5RFR", 0, IDYES, "Cancel+ Cancel+ ", 5,
-                   "^Can't open Serial Port.|" + kQuestion + "Protocol Error. [ID: 9]|" + kQuestion +
-                       "Protocol Error. [ID: 8]|", kAt9600 + "72 9600 8 N 1|"},
+    CardCommandRow{"FailuresKeepTheData", "kept.txt", "S7S5rFR", 0, IDYES, "Cancel+ Cancel+ data.dat", 5,
+                   "^Can't open Serial Port.|" + kSave + kQuestion + "~Protocol Error. [ID: 9]|" + kQuestion +
+                       "~Protocol Error. [ID: 8]|", kAt9600 + "72 9600 8 N 1|open r close "},
     CardCommandRow{"EraseRefused", "switched-off.txt", "R", 0, IDNO, "", 0, kQuestion, ""},
-    CardCommandRow{"EraseThenSave", "erase.txt", "SRV", 0, IDYES, "Cancel+ ", 0,
-                   kQuestion + "Card values successfully reseted.|No Data available to save.|",
-                   kAt9600 + "72 9600 8 N 1|"}),
+    // Downloaded values that no file holds: Reset asks to save them first.
+    CardCommandRow{"SavedThenErasedThenSave", "erase.txt", "SrV", 0, IDYES, "Cancel+ data.dat", 0,
+                   kSave + kQuestion + kErased + "No Data available to save.|", kAt9600 + "72 9600 8 N 1|"},
+    CardCommandRow{"SaveDialogCancelled", "switched-off.txt", "FSx", 0, IDYES, "", 1, kSave, kFake},
+    CardCommandRow{"NotSaved", "switched-off.txt", "FSR", 0, IDNO, "", 1, kSave + kQuestion, kFake},
+    CardCommandRow{"SaveQuestionCancelled", "switched-off.txt", "FSR", 0, IDCANCEL, "", 1, kSave, kFake},
+    CardCommandRow{"AfterSave", "switched-off.txt", "FSvR", 0, IDNO, "data.dat", 1, kQuestion, kFake},
+    CardCommandRow{"AfterOpen", "switched-off.txt", "FSvSoR", 0, IDNO, "data.dat", 1, kQuestion, kFake + kFake}),
     [](const testing::TestParamInfo<CardCommandRow>& info) { return info.param.name; });
 // clang-format on

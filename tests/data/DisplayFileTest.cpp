@@ -161,7 +161,7 @@ TEST(DataFile, OpenKeepsTheWellFormedRecordsAndSaveReplacesTheTargetOnlyWhenComp
         {"header write fails", Write, "old", "77 []|Karpolin: Can't write full file. [1]", "", 1},
         {"record write fails", Write, "old", "77 []|Karpolin: Can't write full file. [2]", "", 2},
         {"record write fails on a new name", Write, "-", "77 []|Karpolin: Can't write full file. [2]", "", 2},
-        {"Save without data", SaveDataFile, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
+        {"Save without data", +[](DataFileJob& job) { SaveDataFile(job); }, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
     // clang-format on
     for (const auto& row : cases)
     {

@@ -93,7 +93,7 @@ public:
         download.newNode = []() { return s_nodesLeft-- != 0 ? NewRecordNode() : NULL; };
         s_nodesLeft = -1;
     }
-    int Open() override { return events += "open ", 1; }
+    int Open() override { return events += "open ", m_reads = 0, 1; } // each session begins with its echo
     void Close() override { events += "close "; }
     int SetTimeouts(int mode) override { return m_mode = mode, 1; }
     int Write(const void* bytes, DWORD, DWORD* done) override

@@ -101,6 +101,7 @@ public:
         std::string caption, text;
         UINT type;
         BOOL ownerEnabled; // as the box closes: not while a modal dialog of the owner's is up
+        HCURSOR cursor;
     };
     // Each box is answered after `reading` ms.
     explicit C_MessageRecorder(int answer, DWORD reading = 0) : m_answer(answer), m_reading(reading)
@@ -120,7 +121,7 @@ private:
     {
         C_Lock lock(s_current->m_lock);
         s_current->m_seen.push_back({owner, GetCurrentThreadId(), caption, text, type,
-                                     (Sleep(s_current->m_reading), IsWindowEnabled(owner))});
+                                     (Sleep(s_current->m_reading), IsWindowEnabled(owner)), GetCursor()});
         return s_current->m_answer;
     }
     int m_answer;
