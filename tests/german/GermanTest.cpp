@@ -13,6 +13,5 @@ TEST(German, TheTwoDefaultLanguagesStandForTheirOwnAndPlainStringsFollowThePlatf
     EXPECT_STREQ("D\xe4mpfung", strings.LoadLocalizedString(12, NULL, LANG_USER_DEFAULT));
     EXPECT_STREQ("damping", strings.LoadLocalizedString(12, NULL, LANG_SYSTEM_DEFAULT));
     EXPECT_STREQ("Abbruch", strings.LoadPlainString(20, NULL));
-    const CsvRules rules = UserCsvRules(); // the export follows the user's locale, not the system's
-    EXPECT_EQ(";,", std::string({rules.separator, rules.decimal}));
+    EXPECT_EQ(";,", std::string({UserCsvRules().separator, UserCsvRules().decimal})); // the user's locale
 }

@@ -10,8 +10,7 @@
 
 using CsvLines = std::vector<std::vector<std::string>>;
 
-// The fields as a spreadsheet reads them: split at the separator or CR LF outside quotes, "" inside
-// them one quote.
+// The fields as a spreadsheet reads them: split at the separator or CR LF outside quotes; "" is a quote.
 inline CsvLines ReadCsv(const std::string& csv, char separator)
 {
     CsvLines lines;
@@ -35,12 +34,11 @@ inline CsvLines WindowLines(HWND window, char decimal)
 {
     const int kValues[] = {1010, 1011, 1012, 1014, 1019, 1022, 1023, 1024, 1017, 1016, 1020, 1021};
     const int kLabels[] = {1036, 1037, 1038, 1025, 1029, 1032, 1033, 1035, 1028, 1027, 1030, 1031};
-    auto number = [decimal](std::string t)
+    auto number = [d = decimal](std::string t)
     {
-        if (t.find_first_not_of(" +-.0123456789") + 1 || t.find('.') != t.rfind('.'))
-            return t;
-        t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
-        return std::replace(t.begin(), t.end(), '.', decimal), t;
+        if (!(t.find_first_not_of(" +-.0123456789") + 1) && t.find('.') == t.rfind('.'))
+            t.erase(std::remove(t.begin(), t.end(), ' '), t.end()), std::replace(t.begin(), t.end(), '.', d);
+        return t;
     };
     char text[600], label[600];
     CsvLines lines;
