@@ -65,9 +65,16 @@ for port in "${!devices[@]}"; do
         echo "run.sh: $device (for $port) is no serial device" >&2
         exit 1
     elif [ ! -r "$device" ] || [ ! -w "$device" ]; then
-        echo "run.sh: $(id -un) may not read and write $device (for $port): it belongs to group" \
-            "'$(stat -c %G "$device")'. Add yourself to it, e.g. 'sudo usermod -aG $(stat -c %G "$device") $(id -un)'," \
-            "then log in again." >&2
+        group=$(stat -c %G "$device")
+        echo "run.sh: $(id -un) may not read and write $device (for $port; $(stat -c '%A %U:%G' "$device"))." >&2
+        # Debian gives serial devices to the group dialout, whose members may read and write them.
+        if [ "$group" != root ] && [ "$(stat -c %A "$device" | cut -c5-6)" = rw ]; then
+            echo "  Join its group: sudo usermod -aG $group $(id -un), then log out and in again." >&2
+        else
+            echo "  Only its owner may use it. Serial devices normally belong to the group dialout:" \
+                "sudo chgrp dialout $device && sudo chmod g+rw $device, then join the group:" \
+                "sudo usermod -aG dialout $(id -un), and log out and in again." >&2
+        fi
         exit 1
     fi
 done
@@ -139,8 +146,12 @@ if [ -z "${devices[com2]:-}" ]; then
         "(choose Hardware > COM2, then Communication > Synchronization; its log: $sim_dir/log)"
 fi
 
+# Karpolin runs in the background and the script waits for it: a foreground Wine program would keep
+# Ctrl+C from the script until it ended by itself. The script's end then stops Wine and with it the
+# program.
 if [ -n "$display" ]; then
-    "$WINELOADER" "$build/win$bits/Karpolin.exe"
+    "$WINELOADER" "$build/win$bits/Karpolin.exe" &
+    wait $!
     exit 0
 fi
 
@@ -155,7 +166,8 @@ started=$SECONDS
 status=0
 timeout 300 "$WINELOADER" "$build/win$bits/demo/karpolin_demo.exe" "$(win "$build/win$bits/Karpolin.exe")" \
     "$(win "$out/main-window.bmp")" "$(win "$out/card.dat")" 2 \
-    2> >(grep -v 'FS volume label and serial are not available' >&2) || status=$?
+    2> >(grep -v 'FS volume label and serial are not available' >&2) &
+wait $! || status=$?
 echo "run.sh: the run on the private display took $((SECONDS - started)) s"
 if [ $status = 0 ]; then
     echo "run.sh: the main window as it showed the download: $out/main-window.bmp"

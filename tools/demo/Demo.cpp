@@ -223,7 +223,7 @@ int Save(const Program& program, const char* name)
     return WaitIdle(program, 15, &boxes) && !boxes && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Reset, answered Yes; 1 when the card reported success.
+// Reset, answered Yes; 1 when it ended with one message, which is printed.
 int Reset(const Program& program)
 {
     Command(program, IDM_RESET);
@@ -233,8 +233,12 @@ int Reset(const Program& program)
     printf("  Karpolin asks: \"%s\" - Yes\n", Text(GetDlgItem(question, kBoxText)).c_str());
     Press(question, IDYES);
     WaitUntil(5, [&]() { return !IsWindow(question); });
+    // No progress dialog here: the window waits for the card's answer, then shows a message.
+    HWND answer = NULL;
+    if (!WaitUntil(40, [&]() { return (answer = MessageBoxOf(program)) != NULL; }))
+        return 0;
     int boxes = 0;
-    return WaitIdle(program, 40, &boxes) && boxes == 1;
+    return WaitIdle(program, 10, &boxes) && boxes == 1;
 }
 
 // The port setting as the program keeps it; "" when none is stored.
