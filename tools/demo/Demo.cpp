@@ -219,8 +219,11 @@ int Save(const Program& program, const char* name)
     }
     SendMessageA(Child(dialog, kNameBoxes, 2), WM_SETTEXT, 0, (LPARAM)name);
     Press(dialog, IDOK);
+    // The dialog goes before the program writes; the file appears whole (written beside, then renamed).
+    auto written = [&]() { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; };
+    WaitUntil(15, [&]() { return written() || MessageBoxOf(program); });
     int boxes = 0;
-    return WaitIdle(program, 15, &boxes) && !boxes && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+    return WaitIdle(program, 15, &boxes) && !boxes && written();
 }
 
 // Reset, answered Yes; 1 when it ended with one message, which is printed.
