@@ -143,7 +143,7 @@ LRESULT Download(const Program& program)
     int boxes = 0;
     if (!WaitIdle(program, 90, &boxes) || boxes)
     {
-        printf("  the download did not end cleanly within %.0f s\n", Now() - begin);
+        printf("  the download did not end cleanly (after %.1f s)\n", Now() - begin);
         return -1;
     }
     const LRESULT rows = Rows(program);
