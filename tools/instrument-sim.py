@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Instrument simulator: plays a card scenario on a pseudo-terminal that Wine sees as a COM port.
 
-It creates a pty pair, links $WINEPREFIX/dosdevices/<port> to the slave, and plays the scenario file
-line by line. What it sends is paced at the line speed the program set on the pty (start bit, data
-bits, parity and stop bits per byte), so 9600 baud gives 960 bytes/s and 1200 baud 120 bytes/s.
+It creates a pty pair, links $WINEPREFIX/dosdevices/<port> (com1 ... com4096) to the slave, and plays
+the scenario file line by line (--scenario), or is an instrument with a card in it (--card). What it
+sends is paced at the line speed the program set on the pty (start bit, data bits, parity and stop bits
+per byte), so 9600 baud gives 960 bytes/s and 1200 baud 120 bytes/s.
 Every byte received is logged with the line settings seen at that moment.
 
 Files in the run folder (--dir), which the Windows test reaches through Z:\\:
@@ -12,8 +13,20 @@ Files in the run folder (--dir), which the Windows test reaches through Z:\\:
   stop   created by the test: the simulator cleans up and ends
   done   written last, after the link is removed
 
-The simulator ends on its own after --deadline seconds whatever happens, and removes only the link
-it made.
+The simulator ends on its own after --deadline seconds whatever happens (a scenario: 45 s unless
+given; an instrument: only when given), on SIGTERM or SIGINT, and removes only the link it made.
+
+INSTRUMENT (--card FILE): answers every command for as long as it runs, across any number of
+openings of the port:
+  'e'  the echo, the card's header, its records, the end marker 'o'
+  'r'  the echo, 'o' half a second later; the card is empty from then on (header and 'o' only)
+  any other byte is logged and ignored.
+What the program has not read a second after the simulator last sent is dropped, as a closed port
+drops what arrives: a download cancelled half-way leaves nothing for the next one.
+The card file holds lines `header |<81 bytes>|` and `record |<47 bytes>|`: the card's bytes after the
+CR LF that starts the header and after the CR that starts each record (tools/sample-card.txt). '#'
+starts a comment line. A file with a line of another width or a record without a ';' where the
+program tests for one is refused with the line's number.
 
 SCENARIO (one command per line, '#' starts a comment):
   wait [ms]          wait for the next received byte (default 10000 ms); on time-out the scenario
@@ -38,10 +51,14 @@ LOG FORMAT (times are Unix epoch seconds with microseconds):
   sent <time> <count>              after each scenario command that sent bytes: total sent so far
   marker <time>                    the end marker 'o' has left
   unplug <time>
+  erased <time>                    an instrument acknowledged 'r' and emptied its card
+  ignored <time> <hex>             an instrument received a byte that is no command
+  dropped <time> <count>           an instrument dropped bytes the program did not read
   end <time> <reason>
 """
 
 import argparse
+import array
 import errno
 import fcntl
 import os
@@ -68,6 +85,52 @@ def line_settings(fd):
         parity = 'N'
     stop = 2 if cflag & termios.CSTOPB else 1
     return baud, bits, parity, stop
+
+
+# Where a record holds ';'; the program keeps only records that have all seven.
+SEPARATORS = (4, 7, 16, 22, 32, 38, 43)
+
+
+class CardError(Exception):
+    """A card file the simulator will not play; the text names the line and what is wrong."""
+
+
+def load_card(path):
+    """(header, [records]) as the card sends them, from a card file; raises CardError."""
+    header, records = None, []
+    with open(path, encoding='latin-1') as f:
+        for number, raw in enumerate(f.read().splitlines(), 1):
+            line = raw.strip()
+            if not line or line.startswith('#'):
+                continue
+            word, _, rest = line.partition(' ')
+            rest = rest.strip()
+            if word not in ('header', 'record') or len(rest) < 2 or rest[0] != '|' or rest[-1] != '|':
+                raise CardError('%s line %d: expected header |...| or record |...|' % (path, number))
+            body = rest[1:-1].encode('latin-1')
+            if b'\r' in body or b'\n' in body:
+                raise CardError('%s line %d: no line breaks between the bars' % (path, number))
+            if word == 'header':
+                if header is not None:
+                    raise CardError('%s line %d: a second header' % (path, number))
+                if len(body) != 81:
+                    raise CardError('%s line %d: the header needs 81 characters between the bars, '
+                                    'it has %d' % (path, number, len(body)))
+                header = b'\r\n' + body
+                continue
+            if len(body) != 47:
+                raise CardError('%s line %d: a record needs 47 characters between the bars, it has %d'
+                                % (path, number, len(body)))
+            record = b'\r' + body
+            wrong = [i for i in SEPARATORS if record[i:i + 1] != b';']
+            if wrong:
+                raise CardError('%s line %d: the record needs a \';\' at character %d (the first '
+                                'after the bar is 1), it has %r'
+                                % (path, number, wrong[0], record[wrong[0]:wrong[0] + 1].decode('latin-1')))
+            records.append(record)
+    if header is None:
+        raise CardError('%s: no header line' % path)
+    return header, records
 
 
 def record_bytes(number, empty=False, separator=b';'):
@@ -116,6 +179,14 @@ def unescape(text):
     return bytes(out)
 
 
+STOP_SIGNALLED = False
+
+
+def on_stop_signal(signum, frame):
+    global STOP_SIGNALLED
+    STOP_SIGNALLED = True
+
+
 class Stopped(Exception):
     """The test asked the simulator to end, or its deadline passed, in the middle of sending."""
 
@@ -123,7 +194,7 @@ class Stopped(Exception):
 class Simulator:
     def __init__(self, port, run_dir, deadline):
         self.run_dir = run_dir
-        self.deadline = time.time() + deadline
+        self.deadline = time.time() + deadline if deadline is not None else float('inf')
         self.master = None
         self.slave = None
         self.link = None
@@ -144,7 +215,7 @@ class Simulator:
         os.replace(path + '.tmp', path)
 
     def stop_requested(self):
-        return os.path.exists(os.path.join(self.run_dir, 'stop'))
+        return STOP_SIGNALLED or os.path.exists(os.path.join(self.run_dir, 'stop'))
 
     # ---- the line
     def open(self):
@@ -152,8 +223,8 @@ class Simulator:
         if not prefix:
             return 'WINEPREFIX is not set'
         if not (self.port.lower().startswith('com') and self.port[3:].isdigit()
-                and 3 <= int(self.port[3:]) <= 4096):
-            return 'only com3 to com4096 may be used'
+                and 1 <= int(self.port[3:]) <= 4096):
+            return 'only com1 to com4096 may be used'
         link = os.path.join(prefix, 'dosdevices', self.port.lower())
         # A link left by a simulator that has not finished yet: give it a moment to go.
         for _ in range(50):
@@ -314,6 +385,52 @@ class Simulator:
                 self.log('sent', '%.6f' % time.time(), self.sent)
         return 'scenario done'
 
+    # ---- instrument
+    def serve(self, header, records):
+        """Answers commands like an instrument until stop or deadline."""
+        unread_since = None
+        while time.time() < self.deadline and not self.stop_requested():
+            if not self.rx_pending:
+                self.poll(0.05)
+                unread_since = self.drop_unread(unread_since)
+                continue
+            command = self.rx_pending.pop(0)
+            unread_since = None
+            if command == ord('e'):
+                self.send(b'e')
+                t = self.send(header)
+                self.log('header', '%.6f' % t, header.hex())
+                for data in records:
+                    t = self.send(data)
+                    self.log('record', '%.6f' % t, data.hex())
+                t = self.send(b'o')
+                self.log('marker', '%.6f' % t)
+            elif command == ord('r'):
+                self.send(b'r')
+                limit = time.time() + 0.5
+                while time.time() < limit and not self.stop_requested():
+                    self.poll(min(0.05, limit - time.time()))
+                self.send(b'o')
+                records = []
+                self.log('erased', '%.6f' % time.time())
+            else:
+                self.log('ignored', '%.6f' % time.time(), bytes([command]).hex())
+        return 'stop' if self.stop_requested() else 'deadline'
+
+    def drop_unread(self, since):
+        """Drops what the program has left unread for a second; returns since when bytes wait."""
+        waiting = array.array('i', [0])
+        fcntl.ioctl(self.slave, termios.FIONREAD, waiting)
+        if waiting[0] == 0:
+            return None
+        if since is None:
+            return time.time()
+        if time.time() - since < 1.0:
+            return since
+        termios.tcflush(self.slave, termios.TCIFLUSH)
+        self.log('dropped', '%.6f' % time.time(), waiting[0])
+        return None
+
     def linger(self):
         while time.time() < self.deadline and not self.stop_requested():
             self.poll(min(0.05, self.deadline - time.time()))
@@ -322,16 +439,29 @@ class Simulator:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    parser.add_argument('--port', required=True, help='com3 ... com4096 (a link that exists is never replaced)')
-    parser.add_argument('--scenario', required=True)
+    what = parser.add_mutually_exclusive_group(required=True)
+    what.add_argument('--scenario', help='a scenario file to play')
+    what.add_argument('--card', help='a card file: answer every command like an instrument')
+    parser.add_argument('--port', required=True, help='com1 ... com4096 (a link that exists is never replaced)')
     parser.add_argument('--dir', required=True, help='run folder shared with the test')
-    parser.add_argument('--deadline', type=float, default=45.0, help='seconds until it ends anyway')
+    parser.add_argument('--deadline', type=float, help='seconds until it ends anyway (scenario: 45)')
     options = parser.parse_args()
+    if options.scenario and options.deadline is None:
+        options.deadline = 45.0
+    if options.card:
+        # A malformed card is refused before anything is linked, with the line that is wrong.
+        try:
+            card = load_card(options.card)
+        except (CardError, OSError, UnicodeError) as e:
+            print('instrument-sim: %s' % e, file=sys.stderr)
+            return 2
 
     os.makedirs(options.dir, exist_ok=True)
     # A session of its own, so that the pty can become its controlling terminal; its hang-up then
     # signals only this process, which ignores it.
     signal.signal(signal.SIGHUP, signal.SIG_IGN)
+    signal.signal(signal.SIGTERM, on_stop_signal)
+    signal.signal(signal.SIGINT, on_stop_signal)
     if os.getpid() == os.getpgrp():
         if os.fork() != 0:
             os._exit(0)
@@ -339,14 +469,21 @@ def main():
     sim = Simulator(options.port, options.dir, options.deadline)
     reason = 'error'
     try:
-        with open(options.scenario) as f:
-            lines = f.read().splitlines()
+        if options.scenario:
+            with open(options.scenario) as f:
+                lines = f.read().splitlines()
         problem = sim.open()
         if problem:
             sim.write_file('ready', 'error ' + problem + '\n')
             reason = problem
             return 1
         sim.write_file('ready', 'ok ' + sim.pty_name + '\n')
+        if options.card:
+            try:
+                reason = sim.serve(*card)
+            except Stopped:
+                reason = 'stop' if sim.stop_requested() else 'deadline'
+            return 0
         try:
             outcome = sim.run(lines)
         except Stopped:

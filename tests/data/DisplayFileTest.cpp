@@ -134,6 +134,7 @@ const auto Read = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"); };
 const auto Write = +[](DataFileJob& job) { WriteDataFile(job, "data.dat"); };
 const auto WriteElsewhere = +[](DataFileJob& job) { WriteDataFile(job, "no\\data.dat"); };
 const auto Resave = +[](DataFileJob& job) { ReadDataFile(job, "data.dat"), WriteDataFile(job, "data.dat"); };
+const auto Save = +[](DataFileJob& job) { EXPECT_EQ(0, SaveDataFile(job)); };
 
 // On the data "77" (valid unless `valid` is 0), in a folder whose "data.dat" holds `file` ("-" none, "/" a
 // folder) and then `after` (empty: unchanged). `failing`: the write or node allocation that fails.
@@ -161,7 +162,7 @@ TEST(DataFile, OpenKeepsTheWellFormedRecordsAndSaveReplacesTheTargetOnlyWhenComp
         {"header write fails", Write, "old", "77 []|Karpolin: Can't write full file. [1]", "", 1},
         {"record write fails", Write, "old", "77 []|Karpolin: Can't write full file. [2]", "", 2},
         {"record write fails on a new name", Write, "-", "77 []|Karpolin: Can't write full file. [2]", "", 2},
-        {"Save without data", +[](DataFileJob& job) { SaveDataFile(job); }, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
+        {"Save without data", Save, "old", "77 []|Karpolin: No Data available to save.", "", 0, 0}};
     // clang-format on
     for (const auto& row : cases)
     {
