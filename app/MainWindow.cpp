@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "data/ValueDisplay.h"
+#include "data/CsvExport.h"
 #include "app/PortMenu.h"
 #include "link/CardErase.h"
 #include "res/Resource.h"
@@ -141,19 +141,23 @@ DataFileJob C_MainWindow::FileJob()
     return job;
 }
 
+DisplayContext C_MainWindow::Display()
+{
+    DisplayContext display;
+    display.window = this;
+    display.list = &m_list;
+    display.strings = &m_strings;
+    display.language = m_settings.language;
+    display.header = &m_header;
+    display.records = &m_records;
+    display.dataValid = m_dataValid.load();
+    display.simpleCubicMeter = m_settings.simpleCubicMeter;
+    return display;
+}
+
 void C_MainWindow::Refresh(void* self)
 {
-    C_MainWindow& window = *static_cast<C_MainWindow*>(self);
-    DisplayContext display;
-    display.window = &window;
-    display.list = &window.m_list;
-    display.strings = &window.m_strings;
-    display.language = window.m_settings.language;
-    display.header = &window.m_header;
-    display.records = &window.m_records;
-    display.dataValid = window.m_dataValid.load();
-    display.simpleCubicMeter = window.m_settings.simpleCubicMeter;
-    RefreshDisplay(display);
+    RefreshDisplay(static_cast<C_MainWindow*>(self)->Display());
 }
 
 int C_MainWindow::OnInitDialog()
@@ -238,6 +242,9 @@ int C_MainWindow::OnCommand(WORD id, WPARAM wparam, LPARAM lparam)
             m_unsaved = 0;
         return 1;
     }
+    case IDM_EXPORT:
+        ExportCsvFile(FileJob(), Display());
+        return 1;
     case IDM_OPEN:
     {
         DataFileJob job = FileJob();
@@ -414,6 +421,9 @@ INT_PTR C_MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
         m_anchor.OnSize(LOWORD(lparam), HIWORD(lparam));
         return 1;
     case WM_INITMENUPOPUP:
+        // Export has something to write exactly when Save has.
+        EnableMenuItem(GetMenu(m_window), IDM_EXPORT,
+                       MF_BYCOMMAND | (m_dataValid.load() ? MF_ENABLED : MF_GRAYED));
         if (reinterpret_cast<HMENU>(wparam) != GetSubMenu(GetMenu(m_window), 2))
             return C_Dialog::OnMessage(message, wparam, lparam);
         FillPorts(reinterpret_cast<HMENU>(wparam));

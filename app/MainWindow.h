@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "data/DataFile.h"
 #include "data/Measurement.h"
+#include "data/ValueDisplay.h"
 #include "link/Download.h"
 #include "link/ProgressDialog.h"
 #include "sys/Thread.h"
@@ -57,6 +58,8 @@ public:
 private:
     MessageOwner Owner();
     DataFileJob FileJob();
+    // What the display shows and from which data.
+    DisplayContext Display();
     void SetPortChecks(UINT item);
     // The port menu's items below the fixed eight, as the ports are now.
     void FillPorts(HMENU menu);

@@ -158,16 +158,15 @@ int AskFileName(HWND owner, const char* filter, const char* title, int save, cha
     }
 }
 
-// "data.dat" offered in the dialog of the selected language; `name` holds MAX_PATH bytes.
-static int AskDataFileName(const MessageOwner& owner, int save, char* name)
+int AskDataFileName(const MessageOwner& owner, int save, UINT filterString, const char* preset, char* name)
 {
     char filter[C_StringTable::kBufferSize] = "", title[C_StringTable::kBufferSize] = "";
     if (owner.strings)
     {
-        owner.strings->LoadLocalizedString(kStringFilter, filter, owner.language);
+        owner.strings->LoadLocalizedString(filterString, filter, owner.language);
         owner.strings->LoadLocalizedString(kStringTitle, title, owner.language);
     }
-    lstrcpynA(name, "data.dat", MAX_PATH);
+    lstrcpynA(name, preset, MAX_PATH);
     return AskFileName(owner.window ? owner.window->Handle() : NULL, filter, title, save, name, MAX_PATH);
 }
 
@@ -179,20 +178,20 @@ int SaveDataFile(DataFileJob& job)
         return 0;
     }
     char name[MAX_PATH];
-    return AskDataFileName(job.owner, 1, name) && WriteDataFile(job, name);
+    return AskDataFileName(job.owner, 1, kStringFilter, "data.dat", name) && WriteDataFile(job, name);
 }
 
 void OpenDataFile(DataFileJob& job)
 {
     char name[MAX_PATH];
-    if (AskDataFileName(job.owner, 0, name))
+    if (AskDataFileName(job.owner, 0, kStringFilter, "data.dat", name))
         ReadDataFile(job, name);
 }
 
-// The header, then every record in list order; 0 with the number that message 8 shows.
-static int WriteData(DataFileJob& job, UINT* failed)
+// The header, then every record in list order.
+static int WriteData(C_File& file, void* content, UINT* failed)
 {
-    C_File& file = *job.file;
+    const DataFileJob& job = *static_cast<const DataFileJob*>(content);
     *failed = 1;
     if (!file.Write(MeasurementHeader::kSize, job.header->bytes))
         return 0;
@@ -200,47 +199,52 @@ static int WriteData(DataFileJob& job, UINT* failed)
     for (const RecordNode* node = job.records->First(); node; node = node->next)
         if (!file.Write(PointRecord::kSize, node->record.bytes))
             return 0;
-    // On the disk before the target is replaced: a stick pulled later must not take the bytes along.
-    return file.Flush();
+    return 1;
 }
 
-// A file of its own beside the target, so that a failed write never leaves the target half written.
 int WriteDataFile(DataFileJob& job, const char* name)
+{
+    return ReplaceFileSafely(job.owner, *job.file, name, WriteData, &job);
+}
+
+int ReplaceFileSafely(const MessageOwner& owner, C_File& file, const char* name, FileContentWriter write,
+                      void* content)
 {
     char target[MAX_PATH], folder[MAX_PATH], temporary[MAX_PATH];
     char* fileName = NULL;
     const DWORD length = GetFullPathNameA(name, MAX_PATH, target, &fileName);
     if (length == 0 || length >= MAX_PATH || !fileName)
     {
-        ShowStringMessage(job.owner, 0, kStringCantCreate);
+        ShowStringMessage(owner, 0, kStringCantCreate);
         return 0;
     }
     lstrcpynA(folder, target, (int)(fileName - target) + 1);
     if (!GetTempFileNameA(folder, "kar", 0, temporary))
     {
-        ShowStringMessage(job.owner, 0, kStringCantCreate);
+        ShowStringMessage(owner, 0, kStringCantCreate);
         return 0;
     }
-    if (!job.file->Open(temporary, C_File::kWrite))
+    if (!file.Open(temporary, C_File::kWrite))
     {
         DeleteFileA(temporary);
-        ShowStringMessage(job.owner, 0, kStringCantCreate);
+        ShowStringMessage(owner, 0, kStringCantCreate);
         return 0;
     }
     UINT failed = 0;
-    const int written = WriteData(job, &failed);
-    job.file->Close();
+    // On the disk before the target is replaced: a stick pulled later must not take the bytes along.
+    const int written = write(file, content, &failed) && file.Flush();
+    file.Close();
     if (!written)
     {
         DeleteFileA(temporary);
-        ShowStringMessage(job.owner, 0, kStringCantWrite, failed);
+        ShowStringMessage(owner, 0, kStringCantWrite, failed);
         return 0;
     }
     // Same folder, same volume: the replacement is a rename that either happens whole or not at all.
     if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
         DeleteFileA(temporary);
-        ShowStringMessage(job.owner, 0, kStringCantCreate);
+        ShowStringMessage(owner, 0, kStringCantCreate);
         return 0;
     }
     return 1;

@@ -67,12 +67,24 @@ struct DataFileJob
     RecordNode* (*newNode)() = nullptr;
 };
 
+// The save or open dialog of the selected language, with the filter of string `filterString` and
+// `preset` offered as the name; `name` holds MAX_PATH bytes. Nonzero when the user chose a file.
+int AskDataFileName(const MessageOwner& owner, int save, UINT filterString, const char* preset, char* name);
+
+// Writes a file's content into `file`; 0 with the number that the write failure message shows.
+typedef int (*FileContentWriter)(C_File& file, void* content, UINT* failed);
+// Writes a file of its own beside the target with `write` and replaces the target only when every
+// byte is on the disk, so a failed write never destroys a good file. Reports its failures; 1 when
+// the target was written.
+int ReplaceFileSafely(const MessageOwner& owner, C_File& file, const char* name, FileContentWriter write,
+                      void* content);
+
 // The Save and Open commands: the file dialog, then the file.
 // Save returns 1 when the file was written.
 int SaveDataFile(DataFileJob& job);
 void OpenDataFile(DataFileJob& job);
 
-// The same after the dialog, for the chosen `name`. Save writes a file of its own beside the target
-// and replaces the target only when every byte is written. Save returns 1 when the file was written.
+// The same after the dialog, for the chosen `name`; Save replaces the target safely and returns 1
+// when the file was written.
 int WriteDataFile(DataFileJob& job, const char* name);
 void ReadDataFile(DataFileJob& job, const char* name);

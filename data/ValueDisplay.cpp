@@ -12,29 +12,31 @@
 namespace
 {
 
-// One header value: where it sits in the header, how it is shown and which label names it. Every
-// format receives the field's first byte and the cubic character, which most of them ignore.
+// One header value: where it sits in the header, how many bytes it has, its unit (a format that
+// receives the cubic character), which label names it and that label's string.
 struct HeaderField
 {
     int control;
     int offset;
-    const char* format;
+    int width;
+    const char* unit;
     int label;
+    UINT labelString;
 };
 
-const HeaderField kHeaderFields[] = {
-    {IDC_UNIT_NUMBER, 2, "%.7s", IDC_UNIT_NUMBER_LABEL},
-    {IDC_MEASURING_DAY, 20, "%.8s", IDC_MEASURING_DAY_LABEL},
-    {IDC_MEASURING_TIME, 11, "%.8s", IDC_MEASURING_TIME_LABEL},
-    {IDC_DENSITY, 57, "%.5s kg/m%c", IDC_DENSITY_LABEL},
-    {IDC_HUMIDITY, 63, "%.4s kg/m%c", IDC_HUMIDITY_LABEL},
-    {IDC_CHECK_DATE, 39, "%.8s", IDC_CHECK_DATE_LABEL},
-    {IDC_CHECK_TIME, 30, "%.8s", IDC_CHECK_TIME_LABEL},
-    {IDC_POINT_COUNT, 49, "%.2s", IDC_POINT_COUNT_LABEL},
-    {IDC_POINT_TIME, 52, "%.4s min", IDC_POINT_TIME_LABEL},
-    {IDC_NOZZLE, 68, "%.4s mm", IDC_NOZZLE_LABEL},
-    {IDC_CORRECTION, 73, "%.4s", IDC_CORRECTION_LABEL},
-    {IDC_ADDITIONAL_FLOW, 78, "%.5s m%c/h", IDC_ADDITIONAL_FLOW_LABEL},
+const HeaderField kHeaderFields[kHeaderFieldCount] = {
+    {IDC_UNIT_NUMBER, 2, 7, "", IDC_UNIT_NUMBER_LABEL, 35},
+    {IDC_MEASURING_DAY, 20, 8, "", IDC_MEASURING_DAY_LABEL, 25},
+    {IDC_MEASURING_TIME, 11, 8, "", IDC_MEASURING_TIME_LABEL, 33},
+    {IDC_DENSITY, 57, 5, "kg/m%c", IDC_DENSITY_LABEL, 24},
+    {IDC_HUMIDITY, 63, 4, "kg/m%c", IDC_HUMIDITY_LABEL, 28},
+    {IDC_CHECK_DATE, 39, 8, "", IDC_CHECK_DATE_LABEL, 31},
+    {IDC_CHECK_TIME, 30, 8, "", IDC_CHECK_TIME_LABEL, 32},
+    {IDC_POINT_COUNT, 49, 2, "", IDC_POINT_COUNT_LABEL, 34},
+    {IDC_POINT_TIME, 52, 4, "min", IDC_POINT_TIME_LABEL, 27},
+    {IDC_NOZZLE, 68, 4, "mm", IDC_NOZZLE_LABEL, 26},
+    {IDC_CORRECTION, 73, 4, "", IDC_CORRECTION_LABEL, 29},
+    {IDC_ADDITIONAL_FLOW, 78, 5, "m%c/h", IDC_ADDITIONAL_FLOW_LABEL, 30},
 };
 
 // One list column: its title, the width it is created with, and the record bytes it shows.
@@ -44,27 +46,23 @@ struct PointColumn
     int width;
     int alignment;
     int offset;
-    const char* format;
+    int bytes;
 };
 
 const UINT kVolumeFlowTitle = 15; // a format that receives the cubic character
 const int kTimeColumn = 1;        // keeps its given width
 
-const PointColumn kPointColumns[] = {
-    {11, 70, LVCFMT_LEFT, 2, "%.2s"},    {40, 60, LVCFMT_RIGHT, 8, "%.8s"},
-    {12, 70, LVCFMT_RIGHT, 5, "%.2s"},   {13, 60, LVCFMT_RIGHT, 17, "%.5s"},
-    {22, 90, LVCFMT_RIGHT, 23, "%.3s"},  {14, 100, LVCFMT_RIGHT, 27, "%.5s"},
-    {15, 120, LVCFMT_RIGHT, 33, "%.5s"}, {16, 80, LVCFMT_RIGHT, 39, "%.4s"},
-    {17, 90, LVCFMT_RIGHT, 44, "%.4s"},
+const PointColumn kPointColumns[kPointColumnCount] = {
+    {11, 70, LVCFMT_LEFT, 2, 2},    {40, 60, LVCFMT_RIGHT, 8, 8},  {12, 70, LVCFMT_RIGHT, 5, 2},
+    {13, 60, LVCFMT_RIGHT, 17, 5},  {22, 90, LVCFMT_RIGHT, 23, 3}, {14, 100, LVCFMT_RIGHT, 27, 5},
+    {15, 120, LVCFMT_RIGHT, 33, 5}, {16, 80, LVCFMT_RIGHT, 39, 4}, {17, 90, LVCFMT_RIGHT, 44, 4},
 };
 
-const int kColumnCount = sizeof(kPointColumns) / sizeof(kPointColumns[0]);
-
-// printf into `size` bytes, cut and terminated when the text is longer.
-void Format(char* buffer, int size, const char* format, const char* field, char cubic)
+// The first `width` bytes of a field, fewer when a NUL comes first.
+void FieldText(const char* field, int width, char* text, int size)
 {
-    const int written = _snprintf(buffer, size - 1, format, field, cubic);
-    buffer[written < 0 ? size - 1 : written] = 0;
+    const int written = _snprintf(text, size - 1, "%.*s", width, field);
+    text[written < 0 ? size - 1 : written] = 0;
 }
 
 void BuildColumns(const DisplayContext& display)
@@ -73,26 +71,15 @@ void BuildColumns(const DisplayContext& display)
     list.SetRedraw(0);
     list.DeleteAllItems(0);
     list.DeleteAllColumns();
-    const char cubic = CubicChar(display.simpleCubicMeter);
-    for (int i = 0; i < kColumnCount; i++)
+    for (int i = 0; i < kPointColumnCount; i++)
     {
-        const PointColumn& column = kPointColumns[i];
-        // A buffer of our own: the worker refreshes while the user-interface thread may use the
-        // table's shared one.
-        char text[C_StringTable::kBufferSize];
-        char title[200];
-        const char* loaded =
-            display.strings ? display.strings->LoadLocalizedString(column.title, text, display.language) : "";
-        if (column.title == kVolumeFlowTitle)
-        {
-            const int written = _snprintf(title, sizeof(title) - 1, loaded, cubic);
-            title[written < 0 ? sizeof(title) - 1 : written] = 0;
-            loaded = title;
-        }
-        list.InsertColumn(loaded, i, column.width, column.alignment, C_ListView::kKeepWidth);
+        char title[C_StringTable::kBufferSize];
+        PointColumnTitle(display, i, title, sizeof(title));
+        list.InsertColumn(title, i, kPointColumns[i].width, kPointColumns[i].alignment,
+                          C_ListView::kKeepWidth);
     }
     // The list is empty here: the widths follow the titles, and the last column fills the rest.
-    for (int i = 0; i < kColumnCount; i++)
+    for (int i = 0; i < kPointColumnCount; i++)
         if (i != kTimeColumn)
             list.SetColumnWidth(i, LVSCW_AUTOSIZE_USEHEADER);
     list.SetRedraw(1);
@@ -102,15 +89,19 @@ void ShowHeader(const DisplayContext& display)
 {
     if (!display.window)
         return;
-    // A '-' where the unit number begins: the card holds no identification.
-    const int shown = display.dataValid && display.header && display.header->bytes[2] != '-';
+    const int shown = HeaderShown(display);
     const char cubic = CubicChar(display.simpleCubicMeter);
-    for (const HeaderField& field : kHeaderFields)
+    for (int i = 0; i < kHeaderFieldCount; i++)
     {
-        char text[100] = "";
+        char text[100] = "", unit[20];
         if (shown)
-            Format(text, sizeof(text), field.format, display.header->bytes + field.offset, cubic);
-        display.window->SetItemText(field.control, text);
+        {
+            HeaderValueText(*display.header, i, text, sizeof(text));
+            HeaderUnitText(i, cubic, unit, sizeof(unit));
+            if (unit[0])
+                lstrcatA(lstrcatA(text, " "), unit);
+        }
+        display.window->SetItemText(kHeaderFields[i].control, text);
     }
     for (const HeaderField& field : kHeaderFields)
         EnableWindow(display.window->GetItem(field.label), shown);
@@ -123,20 +114,65 @@ int AddPointRow(C_ListView& list, const PointRecord& record, int position)
     if (IsEmptySlot(record))
         return position;
     char text[100];
-    Format(text, sizeof(text), kPointColumns[0].format, record.bytes + kPointColumns[0].offset, 0);
+    PointCellText(record, 0, text, sizeof(text));
     const int row = list.InsertItem(text, 0, 0, position);
     // -1 would make the next row the first one.
     if (row < 0)
         return position;
-    for (int i = 1; i < kColumnCount; i++)
+    for (int i = 1; i < kPointColumnCount; i++)
     {
-        Format(text, sizeof(text), kPointColumns[i].format, record.bytes + kPointColumns[i].offset, 0);
+        PointCellText(record, i, text, sizeof(text));
         list.SetCellText(text, i, row);
     }
     return row;
 }
 
 } // namespace
+
+int HeaderShown(const DisplayContext& display)
+{
+    // A '-' where the unit number begins: the card holds no identification.
+    return display.dataValid && display.header && display.header->bytes[2] != '-';
+}
+
+UINT HeaderLabelString(int field)
+{
+    return kHeaderFields[field].labelString;
+}
+
+void HeaderValueText(const MeasurementHeader& header, int field, char* text, int size)
+{
+    FieldText(header.bytes + kHeaderFields[field].offset, kHeaderFields[field].width, text, size);
+}
+
+void HeaderUnitText(int field, char cubic, char* text, int size)
+{
+    const int written = _snprintf(text, size - 1, kHeaderFields[field].unit, cubic);
+    text[written < 0 ? size - 1 : written] = 0;
+}
+
+void PointColumnTitle(const DisplayContext& display, int column, char* text, int size)
+{
+    // A buffer of our own: the worker refreshes while the user-interface thread may use the table's
+    // shared one.
+    char loaded[C_StringTable::kBufferSize] = "";
+    if (display.strings)
+        display.strings->LoadLocalizedString(kPointColumns[column].title, loaded, display.language);
+    if (kPointColumns[column].title != kVolumeFlowTitle)
+    {
+        lstrcpynA(text, loaded, size);
+        return;
+    }
+    char title[200]; // the room the title format has been given
+    const int written = _snprintf(title, sizeof(title) - 1, loaded, CubicChar(display.simpleCubicMeter));
+    title[written < 0 ? sizeof(title) - 1 : written] = 0;
+    lstrcpynA(text, title, size);
+}
+
+void PointCellText(const PointRecord& record, int column, char* text, int size)
+{
+    FieldText(record.bytes + kPointColumns[column].offset, kPointColumns[column].bytes, text, size);
+}
 
 char CubicChar(DWORD simpleCubicMeter)
 {

@@ -72,6 +72,7 @@
 #define IDM_ENGLISH 40041
 #define IDM_GERMAN 40042
 #define IDM_BAUD_1200 40044
+#define IDM_EXPORT 40048
 
 // Port menu items for the ports above com8: this base + the port number (41009 to 45096), far from
 // every other command.

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "MainWindowRig.h"
+#include "support/Csv.h"
 #include "app/PortMenu.h"
 
 // A stored placement that does not parse opens the window at the least size, on screen; a resize
@@ -138,7 +142,7 @@ TEST(MainWindow, PortMenuListsThePortsPresentAtEachOpening)
         HMENU menu = GetSubMenu(GetMenu(rig.window), 2), file = GetSubMenu(GetMenu(rig.window), 0);
         SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)menu, 2);
         SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)file, 0);
-        EXPECT_EQ(step.expected + std::string("5"), rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40}) +
+        EXPECT_EQ(step.expected + std::string("6"), rig.Marks().substr(0, 9) + PortItems(menu, {9, 33, 40}) +
                                                         std::to_string(GetMenuItemCount(file)));
     }
     PostMessageA(rig.window, WM_COMMAND, IDM_EXIT, 0);
@@ -203,4 +207,37 @@ TEST(Program, EndsWithExitCode0AfterExit)
     EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code) && code == 0) << code;
     TerminateProcess(process.hProcess, 1), CloseHandle(process.hThread), CloseHandle(process.hProcess);
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); // what it saved in the test prefix
+}
+
+// Open and Export through the system's file dialogs, answered with the name offered: Export is greyed
+// until data are shown, and its file holds what the window shows.
+TEST(MainWindow, ExportThroughTheMenuWritesWhatTheWindowShows_MenuOpenedByMessage)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "karpolin-export-test", home = fs::current_path();
+    fs::remove_all(folder), fs::create_directory(folder), fs::current_path(folder);
+    std::string data = std::string(83, '0').replace(57, 5, "1.293"), greyed;
+    for (const char* point : {"01", "--", "03"})
+        data += "\r " + std::string(point) + ";23;12:34:56;01234;567 89012;34.56;8901;2345";
+    std::ofstream("data.dat", std::ios::binary) << data;
+    C_MainWindowRig rig;
+    HMENU menu = GetMenu(rig.Start());
+    for (WORD command : {IDM_OPEN, IDM_EXPORT})
+    {
+        SendMessageA(rig.window, WM_INITMENUPOPUP, (WPARAM)GetSubMenu(menu, 0), 0);
+        greyed += GetMenuState(menu, IDM_EXPORT, MF_BYCOMMAND) & MF_GRAYED ? "greyed " : "enabled ";
+        PostMessageA(rig.window, WM_COMMAND, command, 0);
+        HWND dialog = NULL;
+        for (int i = 0; i < 500 && !(dialog = FindWindowA("#32770", "Please select filename")); i++)
+            Sleep(10);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 500 && IsWindow(dialog); i++)
+            Sleep(10);
+        SendMessageA(rig.window, WM_NULL, 0, 0); // answered once the command has ended
+    }
+    const std::string csv(
+        (std::istreambuf_iterator<char>(std::ifstream("data.csv", std::ios::binary).rdbuf())), {});
+    fs::current_path(home), fs::remove_all(folder);
+    EXPECT_EQ("greyed enabled ", greyed);
+    EXPECT_EQ(WindowLines(rig.window, '.'), ReadCsv(csv, ',')) << csv;
 }

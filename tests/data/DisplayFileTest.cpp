@@ -4,8 +4,10 @@
 #include <fstream>
 
 #include "Resource.h"
+#include "data/CsvExport.h"
 #include "data/DataFile.h"
 #include "data/ValueDisplay.h"
+#include "support/Csv.h"
 #include "support/TestDialog.h"
 #include "sys/OsClass.h"
 #include "sys/Target.h"
@@ -185,4 +187,41 @@ TEST(FileDialog, OlderSystemsGetTheShorterStructure)
         EXPECT_EQ(Target::kOpenFileNameOldSize, FileDialogStructSize(os)) << os;
     for (DWORD os : {OS_2000, OS_XP, OS_2003, OS_VISTA})
         EXPECT_EQ(Target::kOpenFileNameSize, FileDialogStructSize(os)) << os;
+}
+
+// Read back by its rules the export is what the window shows (labels apart: the main window sets them).
+TEST(CsvExport, ReadBackItIsWhatTheWindowShows)
+{
+    const std::string odd = "03; 3;12;34,56;01\"34"; // the time holds both separators, the gas meter a quote
+    // clang-format off
+    const struct { const char* name; CsvRules rules; WORD language; std::initializer_list<std::string> points;
+                   char byte2; DWORD cubicOption; std::string line; } cases[] = {
+        {"English", {',', '.'}, 1033, {"01", "--", odd}, '\304', 0, "Rho [density standard],1.293,kg/m\263"},
+        {"German", {';', ','}, 1031, {odd, "--"}, '\304', 1, "03;\"12;34,56\";3;\"01\"\"34\";567;89012;34567;8901;2345"},
+        {"an empty list", {';', ','}, 1033, {}, '\304', 0, "n [no. measure];12;"},
+        {"no identification", {',', '.'}, 1033, {"01"}, '-', 0, "t [time per point],,"}};
+    // clang-format on
+    for (const auto& row : cases)
+    {
+        SCOPED_TRACE(row.name);
+        C_DataRig rig(row.points, 1);
+        rig.header.bytes[2] = row.byte2, rig.display.language = row.language;
+        rig.display.simpleCubicMeter = row.cubicOption, rig.Refresh();
+        C_Text csv;
+        ASSERT_TRUE(BuildCsv(rig.display, row.rules, csv));
+        EXPECT_NE(std::string::npos, ("\r\n" + std::string(csv.c_str())).find("\r\n" + row.line + "\r\n"));
+        CsvLines read = ReadCsv(csv.c_str(), row.rules.separator),
+                 shown = WindowLines(rig.dialog.Handle(), row.rules.decimal);
+        for (int i = 0; i < 12 && i < (int)read.size(); i++)
+            read[i][0] = shown[i][0];
+        EXPECT_EQ(shown, read) << csv.c_str();
+    }
+}
+
+TEST(CsvExport, ASeparatorThatWouldSplitNumbersOrFieldsGivesWayToAnother)
+{
+    const char* const cases[][3] = {{";", ",", ";"}, {",", ",", ";"},  {"", ".", ","},
+                                    {".", "", ","},  {"\"", ",", ";"}, {"\n", ".", ","}};
+    for (const auto& row : cases)
+        EXPECT_EQ(row[2][0], CsvRulesOf(row[0], row[1]).separator) << row[0] << "|" << row[1];
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/CsvExport.h"
 #include "ui/StringTable.h"
 
 // This program runs as a German-speaking user of an English system: Wine takes the user's language
@@ -12,4 +13,5 @@ TEST(German, TheTwoDefaultLanguagesStandForTheirOwnAndPlainStringsFollowThePlatf
     EXPECT_STREQ("D\xe4mpfung", strings.LoadLocalizedString(12, NULL, LANG_USER_DEFAULT));
     EXPECT_STREQ("damping", strings.LoadLocalizedString(12, NULL, LANG_SYSTEM_DEFAULT));
     EXPECT_STREQ("Abbruch", strings.LoadPlainString(20, NULL));
+    EXPECT_EQ(";,", std::string({UserCsvRules().separator, UserCsvRules().decimal})); // the user's locale
 }

@@ -9,7 +9,7 @@
 #include "ui/StringTable.h"
 
 // The listed texts byte for byte in code page 1252 prove that the UTF-8 script reaches the resource as
-// the right UTF-16; every id but 0, 23 and those from 41 on holds a text in both languages.
+// the right UTF-16; every id but 0, 23 and those from 41 on (48 apart) holds a text in both languages.
 TEST(Strings, TheListedTextsInBothLanguagesAndNoOthers)
 {
     ASSERT_EQ(1252u, GetACP());
@@ -20,7 +20,7 @@ TEST(Strings, TheListedTextsInBothLanguagesAndNoOthers)
             EXPECT_EQ(Cp1252Of(language == 1033 ? row.english : row.german),
                       strings.LoadLocalizedString(row.id, NULL, language));
         for (UINT id = 0; id < 64; id++)
-            EXPECT_EQ(id == 0 || id == 23 || id > 40,
+            EXPECT_EQ(id == 0 || id == 23 || (id > 40 && id != 48),
                       !strcmp("?", strings.LoadLocalizedString(id, NULL, language)))
                 << id << " in " << language;
     }
