@@ -19,6 +19,7 @@ const char kFirstLinkTarget[] = "http://www.tarnwick.example/";
 const char kSecondLinkText[] = "service.tarnwick.example";
 const char kSecondLinkTarget[] = "http://service.tarnwick.example/";
 const UINT kStringSaveBeforeErase = 90;
+const UINT kRefreshMessage = WM_APP + 1;
 
 // Which string each label and group box shows.
 const struct
@@ -157,7 +158,14 @@ DisplayContext C_MainWindow::Display()
 
 void C_MainWindow::Refresh(void* self)
 {
-    RefreshDisplay(static_cast<C_MainWindow*>(self)->Display());
+    C_MainWindow& window = *static_cast<C_MainWindow*>(self);
+    // The download's worker: one sent message has the user-interface thread rebuild the display while
+    // the worker waits, instead of a cross-thread message for every field and row (0.2 to 0.4 s for
+    // 99 rows under Wine).
+    if (window.m_window && GetWindowThreadProcessId(window.m_window, NULL) != GetCurrentThreadId())
+        SendMessageA(window.m_window, kRefreshMessage, 0, 0);
+    else
+        RefreshDisplay(window.Display());
 }
 
 int C_MainWindow::OnInitDialog()
@@ -417,6 +425,9 @@ INT_PTR C_MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message)
     {
+    case kRefreshMessage:
+        RefreshDisplay(Display());
+        return 1;
     case WM_SIZE:
         m_anchor.OnSize(LOWORD(lparam), HIWORD(lparam));
         return 1;

@@ -43,8 +43,8 @@ public:
     int OnCommand(WORD id, WPARAM wparam, LPARAM lparam) override;
     INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
-    // Rebuilds the display from the data; `self` is the main window. A worker may call it: its
-    // window messages are sent to the user-interface thread.
+    // Rebuilds the display from the data; `self` is the main window. A worker may call it: it has the
+    // user-interface thread do it and waits.
     static void Refresh(void* self);
 
     typedef int (*FontChooser)(LOGFONTA* font, HWND owner);
