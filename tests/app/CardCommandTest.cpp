@@ -25,9 +25,19 @@ struct CardCommandRow
     const char* port = "com5";
 };
 
-static BOOL CALLBACK FindProgress(HWND window, LPARAM found) // the dialog with the cancel button
+static BOOL CALLBACK FindHolder(HWND window, LPARAM search)
 {
-    return !GetDlgItem(window, IDC_PROGRESS_CANCEL) || !(*reinterpret_cast<HWND*>(found) = window);
+    auto& [control, found] = *reinterpret_cast<std::pair<int, HWND>*>(search);
+    return !GetDlgItem(window, control) || !(found = window);
+}
+
+// The window of `window`'s thread that holds `control`: the progress dialog, the file dialog.
+static HWND WaitForHolder(HWND window, int control)
+{
+    std::pair<int, HWND> search(control, NULL);
+    for (int i = 0; i < 300 && !search.second; i++, Sleep(10))
+        EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindHolder, (LPARAM)&search);
+    return search.second;
 }
 
 static int ThreadCount()
@@ -39,11 +49,6 @@ static int ThreadCount()
     for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
         count += entry.th32OwnerProcessID == GetCurrentProcessId();
     return CloseHandle(snapshot), count;
-}
-
-static BOOL CALLBACK FindFileDialog(HWND window, LPARAM found)
-{
-    return !GetDlgItem(window, cmb13) || !(*reinterpret_cast<HWND*>(found) = window);
 }
 
 // The fake line's card: its header and one record.
@@ -81,21 +86,19 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
         HWND window = rig.Start();
         for (const char* command = row.commands; *command; command++)
         {
-            const std::map<char, int> items = {
-                {'R', IDM_RESET}, {'V', IDM_SAVE},           {'B', IDM_BAUD_1200}, {'7', IDM_PORT7},
-                {'5', IDM_PORT5}, {'v', IDM_SAVE},           {'o', IDM_OPEN},      {'r', IDM_RESET},
-                {'x', IDM_RESET}, {'S', IDM_SYNCHRONIZATION}};
+            const char kLetters[] = "SRVB75vorx";
+            const int kItems[] = {IDM_SYNCHRONIZATION, IDM_RESET, IDM_SAVE, IDM_BAUD_1200, IDM_PORT7,
+                                  IDM_PORT5,           IDM_SAVE,  IDM_OPEN, IDM_RESET,     IDM_RESET};
+            const int item = kItems[strchr(kLetters, *command) ? strchr(kLetters, *command) - kLetters : 0];
             if (*command == 'F')
                 C_MainWindow::InjectPort(&fake), injected = 1;
             if (injected && (*command == 'S' || fake.line.empty()))
                 fake.line = *command == 'S' ? kFakeCard : "ro";
-            HWND dialog = NULL;
-            if (strchr("vorx", *command))
+            const int fileDialog = *command && strchr("vorx", *command);
+            if (fileDialog)
             {
-                PostMessageA(window, WM_COMMAND, items.at(*command), 0);
-                for (int i = 0; i < 500 && !dialog; i++, Sleep(10))
-                    EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindFileDialog,
-                                      (LPARAM)&dialog);
+                PostMessageA(window, WM_COMMAND, item, 0);
+                HWND dialog = WaitForHolder(window, cmb13);
                 PostMessageA(dialog, WM_COMMAND, *command == 'x' ? IDCANCEL : IDOK, 0);
                 for (int i = 0; i < 500 && IsWindow(dialog); i++)
                     Sleep(10);
@@ -103,14 +106,11 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
             if (*command != 'S' || injected)
             {
                 // After a file dialog: the rest of its command has run once this is answered.
-                SendMessageA(window, WM_COMMAND, dialog || !items.count(*command) ? 0 : items.at(*command),
-                             0);
+                SendMessageA(window, WM_COMMAND, fileDialog || *command == 'F' ? 0 : item, 0);
                 continue;
             }
-            HWND progress = NULL;
             PostMessageA(window, WM_COMMAND, IDM_SYNCHRONIZATION, 0);
-            for (int i = 0; i < 300 && !progress; i++, Sleep(10))
-                EnumThreadWindows(GetWindowThreadProcessId(window, NULL), FindProgress, (LPARAM)&progress);
+            HWND progress = WaitForHolder(window, IDC_PROGRESS_CANCEL);
             char text[64] = "";
             GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
             Sleep(100); // painted once
@@ -120,12 +120,9 @@ TEST_P(CardCommands, EachEndingShowsInTheWindowAndOnlyTheWorkerEndsTheDialog)
                 !IsWindow(progress) ? "-" : text + std::string(before != BarPicture(progress) ? "+" : "");
             if (row.press && command == strchr(row.commands, 'S'))
             {
-                Sleep(650);
-                SendMessageA(progress, row.press == 2 ? WM_SYSCOMMAND : WM_COMMAND,
-                             row.press == 1   ? IDCANCEL
-                             : row.press == 2 ? SC_CLOSE
-                                              : IDC_PROGRESS_CANCEL,
-                             0);
+                const UINT kPresses[][2] = {
+                    {WM_COMMAND, IDCANCEL}, {WM_SYSCOMMAND, SC_CLOSE}, {WM_COMMAND, IDC_PROGRESS_CANCEL}};
+                Sleep(650), SendMessageA(progress, kPresses[row.press - 1][0], kPresses[row.press - 1][1], 0);
                 GetDlgItemTextA(progress, IDC_PROGRESS_CANCEL, text, sizeof(text));
                 EXPECT_TRUE(IsWindow(progress)) << "only the worker ends it";
                 dialogs += std::string(",") + text;
