@@ -52,6 +52,9 @@ RecordsEnding C_RecordReader::ReadRecord()
         // Bytes pending are the newest received, so a single one is the last byte too.
         if (got <= 1 && m_last == kCardEndMarker)
             return kReadEndMarker;
+        // Cancel ends the read in progress: what came is a record cut short by the user.
+        if (Cancel() == 1)
+            return kReadCancelled;
         return got ? kReadCutShort : kReadSilent;
     }
 
@@ -82,6 +85,8 @@ RecordsEnding C_RecordReader::Scan()
         DWORD got = 0;
         if (!Take(&c, 1, &got))
             return kReadFailed;
+        if (got == 0 && Cancel() != 0)
+            return kReadCancelledInScan;
         // A silent line sends no carriage return any more: waiting on would wait for ever.
         if (got == 0)
             return m_last == kCardEndMarker ? kReadEndMarker : kReadSilent;

@@ -12,7 +12,8 @@ class C_ByteSource
 public:
     virtual ~C_ByteSource() {}
     // Reads up to `count` bytes, as many as come before the source falls silent (the line's block
-    // time-out, a file's end). 1 with `received` set, also to 0; 0 when the read itself failed.
+    // time-out, a file's end) or Cancel ends the read. 1 with `received` set, also to 0; 0 when the
+    // read itself failed.
     virtual int Read(void* buffer, DWORD count, DWORD* received) = 0;
 };
 

@@ -43,6 +43,8 @@ int ReadBlock(C_Port& port, const LinkOwner& owner, void* buffer, DWORD count, i
         *received = arrived;
     if (arrived == count || shortAllowed)
         return 1;
+    if (port.Cancelled())
+        return 0;
     ReportProtocolError(owner, kErrorShortBlock);
     return 0;
 }

@@ -16,6 +16,9 @@ enum CardByte
 // Each transaction sets the read time-outs it needs, reports its own failure once with its protocol
 // error number, and returns 1 for success and 0 for failure. The port stays open either way.
 
+// A block that the user's Cancel cut short is no protocol error: ReadBlock then fails without a
+// message (see C_Port::Cancelled).
+
 // Writes `command` and reads one byte of echo within 300 ms into `echo`, without judging it.
 int SendCommand(C_Port& port, const LinkOwner& owner, BYTE command, BYTE* echo);
 

@@ -29,7 +29,8 @@ int StartDownload(C_Thread& thread, DownloadJob& job)
 DWORD DownloadWorker(void* data, DWORD)
 {
     DownloadJob& job = *static_cast<DownloadJob*>(data);
-    C_SerialPort serial(job.owner, job.portName, job.portNameFieldSize, job.baudOption);
+    C_SerialPort serial(job.owner, job.portName, job.portNameFieldSize, job.baudOption,
+                        job.progress ? job.progress->CancelEvent() : NULL);
     job.ending = RunDownload(job, job.port ? *job.port : serial);
     if (job.progress)
         job.progress->RequestClose();
@@ -69,7 +70,7 @@ static DownloadEnding ReadCard(DownloadJob& job, C_Port& port)
         return kEndExchangeFailed;
     }
     if (!ReadBlock(port, owner, job.header->bytes, MeasurementHeader::kSize, 0, NULL))
-        return kEndExchangeFailed;
+        return port.Cancelled() ? kEndCancelled : kEndExchangeFailed;
 
     C_CardLine line(port, owner);
     C_RecordReader reader(line, *job.records, job.newNode, job.cancelRequested);

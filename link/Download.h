@@ -33,8 +33,8 @@ struct DownloadJob : CardJob
 {
     MeasurementHeader* header = nullptr;
     std::atomic<LONG>* cancelRequested = nullptr;
-    // Ends the progress dialog once the worker is done; may be null. The display is refreshed on the
-    // worker before the port closes.
+    // Ends the progress dialog once the worker is done, and its Cancel ends the worker's read in
+    // progress; may be null. The display is refreshed on the worker before the port closes.
     C_ProgressCloser* progress = nullptr;
     // Seam for tests: the allocation of a node.
     RecordNode* (*newNode)() = nullptr;

@@ -5,6 +5,7 @@ void C_ProgressCloser::Reset()
     C_Lock lock(m_lock);
     m_window = NULL;
     m_finished = 0;
+    m_cancel.Create(TRUE, FALSE);
 }
 
 int C_ProgressCloser::Attach(HWND dialog)

@@ -40,7 +40,9 @@ int C_ProgressDialog::OnClosing(INT_PTR)
 
 void C_ProgressDialog::RequestCancel()
 {
+    // The flag first: the worker, woken from its read, looks at it to tell Cancel from silence.
     m_cancelRequested->store(1);
+    m_closer.Cancel();
     C_StringTable strings(m_instance);
     char text[C_StringTable::kBufferSize];
     SetItemText(IDC_PROGRESS_CANCEL, strings.LoadPlainString(kStringPleaseWait, text));

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "sys/Library.h"
 #include "ui/Dialog.h"
 
 DWORD BaudRateForOption(DWORD baudOption)
@@ -66,8 +67,9 @@ int DeviceNameForPort(char* target, size_t targetSize, const char* name)
     return 1;
 }
 
-C_SerialPort::C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption)
-    : m_owner(owner), m_baudOption(baudOption), m_handle(NULL)
+C_SerialPort::C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption,
+                           HANDLE cancel)
+    : m_owner(owner), m_baudOption(baudOption), m_handle(NULL), m_cancel(cancel), m_mode(kCommandTimeouts)
 {
     CopyPortName(m_name, sizeof(m_name), name, nameFieldSize);
 }
@@ -88,8 +90,11 @@ int C_SerialPort::Open()
     }
     char device[kPortNameSize];
     DeviceNameForPort(device, sizeof(device), m_name);
-    // No sharing: while another program holds the port, the card is not ours to talk to.
-    HANDLE port = CreateFileA(device, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    // No sharing: while another program holds the port, the card is not ours to talk to. Overlapped,
+    // so that Cancel can end a read that would otherwise wait for a silent card for 24 minutes.
+    HANDLE port = !m_ioDone.Create(TRUE, FALSE) ? INVALID_HANDLE_VALUE
+                                                : CreateFileA(device, GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
     if (port == INVALID_HANDLE_VALUE)
     {
         ShowStringMessage(m_owner, MB_ICONEXCLAMATION, kStringCantOpenPort);
@@ -125,23 +130,66 @@ int C_SerialPort::SetTimeouts(int mode)
     memset(&timeouts, 0, sizeof(timeouts));
     GetCommTimeouts(m_handle, &timeouts);
     ApplyReadTimeouts(timeouts, mode);
+    m_mode = mode;
     return SetCommTimeouts(m_handle, &timeouts) ? 1 : 0;
 }
 
 int C_SerialPort::Write(const void* bytes, DWORD count, DWORD* written)
 {
+    OVERLAPPED io;
+    memset(&io, 0, sizeof(io));
+    io.hEvent = m_ioDone.Handle();
     DWORD done = 0;
-    BOOL ok = WriteFile(m_handle, bytes, count, &done, NULL);
+    const int ok = Finish(io, WriteFile(m_handle, bytes, count, &done, &io), &done, 0);
     if (written)
         *written = done;
-    return ok ? 1 : 0;
+    return ok;
 }
 
 int C_SerialPort::Read(void* buffer, DWORD count, DWORD* received)
 {
+    OVERLAPPED io;
+    memset(&io, 0, sizeof(io));
+    io.hEvent = m_ioDone.Handle();
     DWORD done = 0;
-    BOOL ok = ReadFile(m_handle, buffer, count, &done, NULL);
+    const int ok = Finish(io, ReadFile(m_handle, buffer, count, &done, &io), &done, m_mode == kBlockTimeouts);
     if (received)
         *received = done;
-    return ok ? 1 : 0;
+    return ok;
+}
+
+int C_SerialPort::Cancelled()
+{
+    return m_cancel && WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0;
+}
+
+// CancelIo (the reads this thread began on the port) came with Windows 98 and NT 4, so it is looked
+// up; Windows 95 ends a pending serial read through PurgeComm.
+static void EndRead(HANDLE port)
+{
+    typedef BOOL(WINAPI * CancelIoProc)(HANDLE);
+    C_Library kernel;
+    const CancelIoProc cancelIo = kernel.Load("kernel32.dll") ? kernel.Get<CancelIoProc>("CancelIo") : NULL;
+    if (!cancelIo || !cancelIo(port))
+        PurgeComm(port, PURGE_RXABORT);
+}
+
+int C_SerialPort::Finish(OVERLAPPED& io, BOOL started, DWORD* done, int cancellable)
+{
+    if (!started && GetLastError() == ERROR_IO_PENDING)
+    {
+        const HANDLE events[2] = {io.hEvent, m_cancel};
+        const DWORD count = cancellable && m_cancel ? 2 : 1;
+        // Whatever else woke the wait, the transfer is ended and awaited: its buffer and `io` must not
+        // go while the driver may still write to them.
+        if (WaitForMultipleObjects(count, events, FALSE, INFINITE) != WAIT_OBJECT_0)
+            EndRead(m_handle);
+        started = GetOverlappedResult(m_handle, &io, done, TRUE);
+    }
+    if (started)
+        return 1;
+    // Windows completes a read that timed out with success; Wine fails it with ERROR_TIMEOUT. A read
+    // ended by Cancel counts as one that timed out, with what had arrived.
+    const DWORD error = GetLastError();
+    return error == ERROR_TIMEOUT || (error == ERROR_OPERATION_ABORTED && Cancelled());
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "link/LinkOwner.h"
+#include "sys/Event.h"
 #include "sys/SerialPorts.h"
 
 // The line as the card operations see it. C_SerialPort is the real one; tests put a fake in its
@@ -20,6 +21,9 @@ public:
     // The platform's success flag; a read that times out succeeds with fewer bytes.
     virtual int Write(const void* bytes, DWORD count, DWORD* written) = 0;
     virtual int Read(void* buffer, DWORD count, DWORD* received) = 0;
+    // 1 once the user's Cancel has reached the line: a read under the block time-outs then ends at
+    // once, like one that timed out, with what had arrived, and a short block is no fault of the card's.
+    virtual int Cancelled() { return 0; }
 };
 
 enum
@@ -57,7 +61,9 @@ class C_SerialPort : public C_Port
 {
 public:
     // `name` points at the Port setting's field of `nameFieldSize` bytes; the name is copied now.
-    C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption);
+    // `cancel`, a manual-reset event or null, ends the read in progress when it is set.
+    C_SerialPort(const LinkOwner& owner, const char* name, size_t nameFieldSize, DWORD baudOption,
+                 HANDLE cancel = NULL);
     ~C_SerialPort() override;
 
     // Opens the port exclusively and configures it; 0 after showing message 1 or 2.
@@ -66,15 +72,21 @@ public:
     int SetTimeouts(int mode) override;
     int Write(const void* bytes, DWORD count, DWORD* written) override;
     int Read(void* buffer, DWORD count, DWORD* received) override;
+    int Cancelled() override;
 
     HANDLE Handle() const { return m_handle; }
 
 private:
     C_SerialPort(const C_SerialPort&) = delete;
     C_SerialPort& operator=(const C_SerialPort&) = delete;
+    // Waits for the transfer begun on `io` (for a read also for `m_cancel`) and for its end.
+    int Finish(OVERLAPPED& io, BOOL started, DWORD* done, int cancellable);
 
     LinkOwner m_owner;
     char m_name[kPortNameSize];
     DWORD m_baudOption;
     HANDLE m_handle;
+    HANDLE m_cancel;
+    int m_mode; // of the read time-outs: the command set's 300 ms are not worth waking
+    C_Event m_ioDone;
 };

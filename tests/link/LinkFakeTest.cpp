@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "LinkRig.h"
+#include "link/ProgressDialog.h"
+#include "res/Resource.h"
 #include "support/StringTableData.h"
 #include "support/TestDialog.h"
 
@@ -177,4 +179,42 @@ TEST(StartDownload, OneWorkerAtATimeAndItsDialogClosesWithOrWithoutAWindowYet)
     ASSERT_TRUE(rig.Wait(10000));
     EXPECT_EQ(1, dialog.Count(WM_CLOSE));
     CloseHandle(go);
+}
+
+// The progress dialog's button ends a read that waits 6 s, 35 s or 24 minutes, on the real line.
+struct CancelPtyCase
+{
+    const char* scenario;
+    DownloadEnding ending;
+    size_t records; // kept, shown or not
+};
+const CancelPtyCase kCancelCases[] = {{"header-cut-short.txt", kEndCancelled, 0},
+                                      {"record-cut-short.txt", kEndCancelled, 2},
+                                      {"silent-in-scan.txt", kEndCancelInScan, 2},
+                                      {"silent-after-record.txt", kEndCancelled, 2}};
+
+static C_ProgressDialog* s_dialog;
+static double s_pressed;
+static void CALLBACK PressCancel(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer), s_pressed = UnixNow(), s_dialog->OnCommand(IDC_PROGRESS_CANCEL, 0, 0);
+}
+
+TEST(CancelPty, TheButtonEndsTheReadInProgressWithinASecondWithoutAMessage)
+{
+    for (const CancelPtyCase& row : kCancelCases)
+    {
+        SCOPED_TRACE(row.scenario);
+        C_MessageRecorder recorder(IDOK);
+        C_InstrumentSimulator simulator;
+        ASSERT_TRUE(simulator.Start("com6", row.scenario)) << simulator.problem;
+        C_LinkRig rig("com6");
+        C_ProgressDialog dialog(&rig.cancelRequested);
+        rig.download.progress = &dialog.Closer(), s_dialog = &dialog;
+        ASSERT_TRUE(rig.Start() && SetTimer(NULL, 0, 800, PressCancel));
+        dialog.DoModal(GetModuleHandleA(NULL), IDD_PROGRESS, 0, rig.window.Handle());
+        EXPECT_TRUE(UnixNow() - s_pressed < 1.0 && recorder.Seen().empty()) << "no message either";
+        EXPECT_EQ((std::vector<size_t>{row.ending, IsValidEnding(row.ending) ? 1u : 0u, row.records}),
+                  (std::vector<size_t>{rig.download.ending, rig.dataValid == 1, rig.Records().size()}));
+    }
 }
