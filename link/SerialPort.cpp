@@ -152,7 +152,7 @@ int C_SerialPort::Read(void* buffer, DWORD count, DWORD* received)
     memset(&io, 0, sizeof(io));
     io.hEvent = m_ioDone.Handle();
     DWORD done = 0;
-    const int ok = Finish(io, ReadFile(m_handle, buffer, count, &done, &io), &done, m_mode == kBlockTimeouts);
+    const int ok = Finish(io, ReadFile(m_handle, buffer, count, &done, &io), &done, 1);
     if (received)
         *received = done;
     return ok;
@@ -174,12 +174,12 @@ static void EndRead(HANDLE port)
         PurgeComm(port, PURGE_RXABORT);
 }
 
-int C_SerialPort::Finish(OVERLAPPED& io, BOOL started, DWORD* done, int cancellable)
+int C_SerialPort::Finish(OVERLAPPED& io, BOOL started, DWORD* done, int reading)
 {
     if (!started && GetLastError() == ERROR_IO_PENDING)
     {
         const HANDLE events[2] = {io.hEvent, m_cancel};
-        const DWORD count = cancellable && m_cancel ? 2 : 1;
+        const DWORD count = reading && m_mode == kBlockTimeouts && m_cancel ? 2 : 1;
         // Whatever else woke the wait, the transfer is ended and awaited: its buffer and `io` must not
         // go while the driver may still write to them.
         if (WaitForMultipleObjects(count, events, FALSE, INFINITE) != WAIT_OBJECT_0)
@@ -189,7 +189,7 @@ int C_SerialPort::Finish(OVERLAPPED& io, BOOL started, DWORD* done, int cancella
     if (started)
         return 1;
     // Windows completes a read that timed out with success; Wine fails it with ERROR_TIMEOUT. A read
-    // ended by Cancel counts as one that timed out, with what had arrived.
+    // ended by Cancel counts as one that timed out, with what had arrived. A write that fails failed.
     const DWORD error = GetLastError();
-    return error == ERROR_TIMEOUT || (error == ERROR_OPERATION_ABORTED && Cancelled());
+    return reading && (error == ERROR_TIMEOUT || (error == ERROR_OPERATION_ABORTED && Cancelled()));
 }

@@ -79,8 +79,8 @@ public:
 private:
     C_SerialPort(const C_SerialPort&) = delete;
     C_SerialPort& operator=(const C_SerialPort&) = delete;
-    // Waits for the transfer begun on `io` (for a read also for `m_cancel`) and for its end.
-    int Finish(OVERLAPPED& io, BOOL started, DWORD* done, int cancellable);
+    // Waits for the transfer begun on `io` (for a block read also for `m_cancel`) and for its end.
+    int Finish(OVERLAPPED& io, BOOL started, DWORD* done, int reading);
 
     LinkOwner m_owner;
     char m_name[kPortNameSize];
