@@ -21,17 +21,13 @@ const char kSecondLinkTarget[] = "http://service.tarnwick.example/";
 const UINT kStringSaveBeforeErase = 90;
 const UINT kRefreshMessage = WM_APP + 1;
 
-// Which string each label and group box shows.
+// Which string each group box shows; the header fields' labels are the display's.
 const struct
 {
     UINT string;
     int control;
-} kLabels[] = {{24, IDC_DENSITY_LABEL},         {25, IDC_MEASURING_DAY_LABEL}, {26, IDC_NOZZLE_LABEL},
-               {27, IDC_POINT_TIME_LABEL},      {28, IDC_HUMIDITY_LABEL},      {29, IDC_CORRECTION_LABEL},
-               {30, IDC_ADDITIONAL_FLOW_LABEL}, {31, IDC_CHECK_DATE_LABEL},    {32, IDC_CHECK_TIME_LABEL},
-               {33, IDC_MEASURING_TIME_LABEL},  {34, IDC_POINT_COUNT_LABEL},   {35, IDC_UNIT_NUMBER_LABEL},
-               {36, IDC_IDENTIFICATION_BOX},    {37, IDC_STACK_BOX},           {38, IDC_VACUUM_BOX},
-               {39, IDC_SAMPLING_BOX}};
+} kBoxes[] = {
+    {36, IDC_IDENTIFICATION_BOX}, {37, IDC_STACK_BOX}, {38, IDC_VACUUM_BOX}, {39, IDC_SAMPLING_BOX}};
 
 // The controls that show the display font; the group boxes and the links keep the dialog's.
 const int kFontControls[] = {IDC_POINT_LIST,
@@ -369,8 +365,11 @@ void C_MainWindow::ApplyLanguage(WORD language)
 {
     m_settings.language = language;
     Refresh(this);
-    for (const auto& label : kLabels)
-        SetItemText(label.control, m_strings.LoadLocalizedString(label.string, NULL, language));
+    for (int field = 0; field < kHeaderFieldCount; field++)
+        SetItemText(HeaderLabelControl(field),
+                    m_strings.LoadLocalizedString(HeaderLabelString(field), NULL, language));
+    for (const auto& box : kBoxes)
+        SetItemText(box.control, m_strings.LoadLocalizedString(box.string, NULL, language));
     m_menu.LoadMenuForLanguage(IDM_MAIN, language);
     // A Port setting that names no item of the menu leaves the marks as they are.
     if (UINT port = PortItemOfName(m_settings.port))

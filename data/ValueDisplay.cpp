@@ -135,6 +135,11 @@ int HeaderShown(const DisplayContext& display)
     return display.dataValid && display.header && display.header->bytes[2] != '-';
 }
 
+int HeaderLabelControl(int field)
+{
+    return kHeaderFields[field].label;
+}
+
 UINT HeaderLabelString(int field)
 {
     return kHeaderFields[field].labelString;

@@ -31,8 +31,9 @@ const int kHeaderFieldCount = 12;
 const int kPointColumnCount = 9;
 // 1 when the header values are shown: valid data whose card holds an identification.
 int HeaderShown(const DisplayContext& display);
-// Header field `field` (0 to 11 in the window's order): its label's string, its value as the card sent
-// it, and its unit (empty for none). The window shows the value, a blank and the unit.
+// Header field `field` (0 to 11 in the window's order): its label's control and string, its value as the
+// card sent it, and its unit (empty for none). The window shows the value, a blank and the unit.
+int HeaderLabelControl(int field);
 UINT HeaderLabelString(int field);
 void HeaderValueText(const MeasurementHeader& header, int field, char* text, int size);
 void HeaderUnitText(int field, char cubic, char* text, int size);

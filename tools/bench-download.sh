@@ -2,8 +2,8 @@
 # Downloads a card of 99 records from the instrument simulator at 9600 and 1200 baud and prints the
 # wall time against the line's limit (bytes x 10 bits / baud + the protocol's 6 s end silence) and the
 # worker thread's CPU share, then the same download through the program's window and progress dialog
-# with the dialog's answer time. Takes about two minutes. Runs the 32-bit build where this machine can run
-# 32-bit programs, else the 64-bit one, and says which. BUILD_DIR chooses the build folder.
+# with the dialog's answer time. Takes about two minutes. Runs the 32-bit build where this machine can
+# run 32-bit programs, else the 64-bit one, and says which. BUILD_DIR chooses the build folder.
 set -Eeuo pipefail
 trap 'echo "bench-download.sh: step failed (line $LINENO): $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

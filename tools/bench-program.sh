@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts Karpolin and a minimal dialog program (one template, one message loop) five times each and
-# prints start-up until the main window shows, memory after start, the exe's size and imports, and
-# Open + show of a 10,000-record file, and the Hardware menu's opening with 40 serial ports present. Runs the 32-bit build where this machine can run 32-bit
-# programs, else the 64-bit one, and says which. BUILD_DIR chooses the build folder.
+# prints start-up until the main window shows, memory after start, the exe's size and imports, Open +
+# show of a 10,000-record file, and the Hardware menu's opening with 40 serial ports present. Runs the
+# 32-bit build where this machine can run 32-bit programs, else the 64-bit one, and says which.
+# BUILD_DIR chooses the build folder.
 set -Eeuo pipefail
 trap 'echo "bench-program.sh: step failed (line $LINENO): $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
